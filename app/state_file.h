@@ -1,0 +1,50 @@
+#pragma once
+// "Tavlo.ini": the last-used settings, written when the program ends and read when it starts.
+// Private to the program; each item is read only when the file's version is at least the version
+// that introduced it, and an item the file lacks keeps its default.
+#include "core/app_config.h"
+#include "core/geometry.h"
+
+#include <string>
+#include <vector>
+
+namespace tavlo {
+
+inline constexpr int kStateVersion = 866;
+inline constexpr int kMaxRecentFiles = 6;
+
+struct CaptureAreaSettings {
+    int mode = 0;    // 0 whole monitor, 1 "选定区域", 2 "活动窗口"
+    int monitor = 1; // 1-based
+    bool pan = false;
+    Rect area{100, 100, 740, 580};
+};
+
+struct WindowPosition {
+    std::string name;
+    Rect rect;
+    bool operator==(const WindowPosition&) const = default;
+};
+
+struct AppState {
+    Rect recorderWindow{-1, -1, -1, -1}; // -1: let the window system place it
+    CaptureAreaSettings capture;
+    bool recordSound = false;
+    std::vector<std::string> recentFiles; // newest last
+    std::string outputName;
+    std::string outputFolder;
+    std::vector<WindowPosition> windows;
+};
+
+// Moves `path` to the newest place of the list, dropping the oldest beyond six.
+void addRecentFile(AppState& state, const std::string& path);
+
+std::string formatState(const AppState& state, const AppConfig& config);
+// Reads a state file over `state` and the keyless options of `config`. False when the file is not
+// a state file this program can read (its defaults then stand).
+bool parseState(std::string_view bytes, AppState& state, AppConfig& config);
+
+bool readState(const std::string& path, AppState& state, AppConfig& config);
+bool writeState(const std::string& path, const AppState& state, const AppConfig& config);
+
+} // namespace tavlo
