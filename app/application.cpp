@@ -10,7 +10,9 @@ Application::Application(Paths paths, UiPrompts& ui) : paths_(std::move(paths)),
     config_.tempDirectory = paths_.systemTempPath();
 }
 
-std::string Application::userFile(const char* name) const { return joinPath(paths_.userFolder(), name); }
+std::string Application::userFile(const char* name) const {
+    return joinPath(paths_.userFolder(), name);
+}
 
 void Application::loadSettings() {
     config_ = AppConfig{};
@@ -38,15 +40,17 @@ bool Application::saveCustomDefaults() {
 }
 
 bool Application::loadCustomDefaults() {
-    if (!tavlo::loadCustomDefaults(config_, paths_.findSettingsFile(kCustomDefaultsFileName), custom_)) return false;
+    if (!tavlo::loadCustomDefaults(config_, paths_.findSettingsFile(kCustomDefaultsFileName), custom_))
+        return false;
     applyCustomDefaults(custom_, config_);
     return true;
 }
 
 bool Application::resetToFactoryDefaults(const std::function<bool()>& restart) {
-    Answer a = ui_.question("警告!\nAll User defined settings in Tavlo will be removed.\n\nDo you want to reset Tavlo to "
-                            "Factory Defaults?    ",
-                            "Reset to Factory Defaults...", Buttons::YesNoCancel, Icon::Warning, Answer::No);
+    Answer a = ui_.question(
+        "警告!\nAll User defined settings in Tavlo will be removed.\n\nDo you want to reset Tavlo to "
+        "Factory Defaults?    ",
+        "Reset to Factory Defaults...", Buttons::YesNoCancel, Icon::Warning, Answer::No);
     if (a != Answer::Yes) return false;
     factoryReset_ = true;
     saveSettings();

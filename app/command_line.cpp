@@ -48,13 +48,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (startsWithNoCase(arg, "/r:")) {
             cl.commandLineMode = true;
             cl.recordPath = arg.substr(3);
-            if (cl.recordPath.empty()) cl.errors.push_back("\"/r:\" needs the path of the project file to record into.");
+            if (cl.recordPath.empty())
+                cl.errors.push_back("\"/r:\" needs the path of the project file to record into.");
         } else if (startsWithNoCase(arg, "/s:")) {
             cl.commandLineMode = true;
             int v[4];
             std::string numbers = arg.substr(3);
             if (!parseFourInts(numbers, v)) {
-                cl.errors.push_back("\"/s:\" needs four whole numbers top,left,bottom,right, not \"" + numbers + "\".");
+                cl.errors.push_back("\"/s:\" needs four whole numbers top,left,bottom,right, not \"" +
+                                    numbers + "\".");
             } else if (v[2] <= v[0] || v[3] <= v[1]) {
                 cl.errors.push_back("\"/s:" + numbers +
                                     "\" is not an area: bottom must be below top and right beyond left.");

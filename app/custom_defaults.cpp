@@ -35,8 +35,8 @@ bool parseCustomDefaults(std::string_view bytes, CustomDefaults& out) {
 }
 
 bool saveCustomDefaults(UiPrompts& ui, const std::string& path, const CustomDefaults& d) {
-    if (ui.question("保存当前 Tavlo 设置为默认值 ?    ", "保存自定义默认值...", Buttons::YesNoCancel, Icon::Question,
-                    Answer::Yes) != Answer::Yes)
+    if (ui.question("保存当前 Tavlo 设置为默认值 ?    ", "保存自定义默认值...", Buttons::YesNoCancel,
+                    Icon::Question, Answer::Yes) != Answer::Yes)
         return false;
     if (!writeFileReplacing(path, formatCustomDefaults(d))) {
         ui.message("无法保存自定义默认值    ", "Tavlo 错误", Icon::Error);

@@ -13,7 +13,8 @@ inline constexpr int kCustomDefaultsVersion = 866;
 
 struct CustomDefaults {
     // symbol, border, button, rollover, pressed, panel as 0x00BBGGRR: the "Tavlo" scheme.
-    std::array<std::uint32_t, 6> controlBarColours{0x646464, 0x000000, 0xC2FFFF, 0xFF8080, 0xFF5A5A, 0xE1E1E1};
+    std::array<std::uint32_t, 6> controlBarColours{0x646464, 0x000000, 0xC2FFFF,
+                                                   0xFF8080, 0xFF5A5A, 0xE1E1E1};
     double playbackSpeed = 1.0;
     double swfDelayScale = 1.0;
     bool showAllTime = false;

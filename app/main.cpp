@@ -1,3 +1,5 @@
 #include "app/startup.h"
 
-int main(int argc, char** argv) { return tavlo::runTavlo(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+    return tavlo::runTavlo(std::vector<std::string>(argv + 1, argv + argc));
+}

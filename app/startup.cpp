@@ -62,8 +62,9 @@ int runTavlo(const std::vector<std::string>& args) {
     app.loadSettings();
     // The recorder and editor windows are not part of this build yet; say so instead of
     // pretending to start them.
-    cli.message("The recorder window is not available in this build. See \"tavlo --help\" for what it can do.",
-                "Tavlo", Icon::Information);
+    cli.message(
+        "The recorder window is not available in this build. See \"tavlo --help\" for what it can do.",
+        "Tavlo", Icon::Information);
     app.saveSettings();
     return 1;
 }

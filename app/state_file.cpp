@@ -26,7 +26,9 @@ void getRect(VersionedReader& r, int since, Rect& rect) {
 }
 
 // A "%s\n" line cannot hold a line break; such a path is not worth a corrupt file.
-bool storable(const std::string& s) { return s.find('\n') == std::string::npos; }
+bool storable(const std::string& s) {
+    return s.find('\n') == std::string::npos;
+}
 
 // Counts in a damaged file are bounded by what could be there.
 constexpr int kMaxWindows = 64;

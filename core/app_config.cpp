@@ -18,7 +18,9 @@ struct Key {
     void* (*field)(AppConfig&);
 };
 
-template <auto Member> void* fieldOf(AppConfig& c) { return &(c.*Member); }
+template <auto Member> void* fieldOf(AppConfig& c) {
+    return &(c.*Member);
+}
 
 // The keyed options in the order the writer puts them.
 const std::vector<Key>& keys() {
@@ -74,10 +76,18 @@ std::string formatConfig(const AppConfig& config) {
         void* f = k.field(c);
         std::string value;
         switch (k.kind) {
-        case Kind::Text: value = *static_cast<std::string*>(f); break;
-        case Kind::Float: value = formatFixed6(*static_cast<double*>(f)); break;
-        case Kind::Int: value = std::to_string(*static_cast<int*>(f)); break;
-        case Kind::YesNo: value = *static_cast<bool*>(f) ? "Y" : "N"; break;
+        case Kind::Text:
+            value = *static_cast<std::string*>(f);
+            break;
+        case Kind::Float:
+            value = formatFixed6(*static_cast<double*>(f));
+            break;
+        case Kind::Int:
+            value = std::to_string(*static_cast<int*>(f));
+            break;
+        case Kind::YesNo:
+            value = *static_cast<bool*>(f) ? "Y" : "N";
+            break;
         }
         if (writtenOnlyWhenSet(k.name)) {
             bool set = k.kind == Kind::Text ? !value.empty() : *static_cast<bool*>(f);
@@ -125,8 +135,12 @@ void parseConfig(std::string_view text, AppConfig& config) {
                 *static_cast<std::string*>(f) = std::string(value);
             }
             break;
-        case Kind::Float: *static_cast<double*>(f) = parseDecimalDouble(value); break;
-        case Kind::Int: *static_cast<int*>(f) = parseDecimalInt(value); break;
+        case Kind::Float:
+            *static_cast<double*>(f) = parseDecimalDouble(value);
+            break;
+        case Kind::Int:
+            *static_cast<int*>(f) = parseDecimalInt(value);
+            break;
         case Kind::YesNo:
             *static_cast<bool*>(f) = !value.empty() && (value[0] == 'Y' || value[0] == 'y');
             break;

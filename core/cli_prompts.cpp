@@ -9,7 +9,9 @@ namespace tavlo {
 namespace {
 std::atomic<bool> interrupted{false};
 
-extern "C" void onInterrupt(int) { interrupted = true; }
+extern "C" void onInterrupt(int) {
+    interrupted = true;
+}
 
 class CliProgress : public Progress {
 public:
@@ -23,8 +25,10 @@ public:
         if (tty_ && !line_.empty()) std::fprintf(out_, "\n");
         line_ = text;
         percent_ = -1;
-        if (!tty_) std::fprintf(out_, "%s\n", text.c_str());
-        else setPercent(0);
+        if (!tty_)
+            std::fprintf(out_, "%s\n", text.c_str());
+        else
+            setPercent(0);
     }
     void setPercent(int percent) override {
         if (percent == percent_) return;
@@ -61,8 +65,10 @@ void CliPrompts::message(const std::string& text, const std::string& title, Icon
 
 Answer CliPrompts::question(const std::string& text, const std::string& title, Buttons, Icon,
                             Answer fallback) {
-    const char* name = fallback == Answer::Yes ? "Yes" : fallback == Answer::No ? "No"
-                       : fallback == Answer::Ok ? "OK" : "Cancel";
+    const char* name = fallback == Answer::Yes  ? "Yes"
+                       : fallback == Answer::No ? "No"
+                       : fallback == Answer::Ok ? "OK"
+                                                : "Cancel";
     std::fprintf(out_, "%s: %s [%s]\n", title.c_str(), trimForTerminal(text).c_str(), name);
     return fallback;
 }

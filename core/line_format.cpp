@@ -9,8 +9,8 @@ namespace tavlo {
 namespace {
 std::string_view skipBlanks(std::string_view t) {
     std::size_t i = 0;
-    while (i < t.size() && (t[i] == ' ' || t[i] == '\t' || t[i] == '\r' || t[i] == '\n' || t[i] == '\v' ||
-                            t[i] == '\f'))
+    while (i < t.size() &&
+           (t[i] == ' ' || t[i] == '\t' || t[i] == '\r' || t[i] == '\n' || t[i] == '\v' || t[i] == '\f'))
         ++i;
     return t.substr(i);
 }

@@ -58,7 +58,9 @@ void writeAll(int fd, const char* s, std::size_t n) {
         n -= static_cast<std::size_t>(w);
     }
 }
-void writeStr(int fd, const char* s) { writeAll(fd, s, std::strlen(s)); }
+void writeStr(int fd, const char* s) {
+    writeAll(fd, s, std::strlen(s));
+}
 
 bool copyFile(const char* folder, const char* name, const char* toFolder) {
     Buf from;
@@ -80,12 +82,18 @@ bool copyFile(const char* folder, const char* name, const char* toFolder) {
 
 const char* signalName(int sig) {
     switch (sig) {
-    case SIGSEGV: return "SIGSEGV";
-    case SIGABRT: return "SIGABRT";
-    case SIGBUS: return "SIGBUS";
-    case SIGFPE: return "SIGFPE";
-    case SIGILL: return "SIGILL";
-    default: return "signal";
+    case SIGSEGV:
+        return "SIGSEGV";
+    case SIGABRT:
+        return "SIGABRT";
+    case SIGBUS:
+        return "SIGBUS";
+    case SIGFPE:
+        return "SIGFPE";
+    case SIGILL:
+        return "SIGILL";
+    default:
+        return "signal";
     }
 }
 
@@ -95,7 +103,8 @@ extern "C" void onFatalSignal(int sig) {
 
     // crash-YYYYMMDD-HHMMSS-PID from the UTC clock (gmtime is not safe here; do the arithmetic).
     time_t now = time(nullptr);
-    unsigned long days = static_cast<unsigned long>(now / 86400), secs = static_cast<unsigned long>(now % 86400);
+    unsigned long days = static_cast<unsigned long>(now / 86400),
+                  secs = static_cast<unsigned long>(now % 86400);
     // Civil date from days since 1970-01-01 (Howard Hinnant's public algorithm).
     long z = static_cast<long>(days) + 719468;
     long era = z / 146097, doe = z - era * 146097;

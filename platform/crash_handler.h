@@ -6,9 +6,9 @@
 namespace tavlo {
 
 struct CrashReportSetup {
-    std::string reportsFolder;             // where "crash-..." folders go (the user folder)
-    std::string settingsFolder;            // where "Tavlo.ini" and "config.txt" are taken from
-    std::string fallbackSettingsFolder;    // used when a file is missing in settingsFolder
+    std::string reportsFolder;          // where "crash-..." folders go (the user folder)
+    std::string settingsFolder;         // where "Tavlo.ini" and "config.txt" are taken from
+    std::string fallbackSettingsFolder; // used when a file is missing in settingsFolder
 };
 
 // Installs the handler once per process; later calls only update the folders.

@@ -77,7 +77,9 @@ bool makeFolders(const std::string& path) {
 
 Paths::Paths(Environment env) : env_(std::move(env)) {}
 
-std::string Paths::programFolder() const { return parentFolder(env_.executablePath); }
+std::string Paths::programFolder() const {
+    return parentFolder(env_.executablePath);
+}
 
 std::string Paths::installLocation() const {
     std::string folder = programFolder();
@@ -134,7 +136,9 @@ std::string Paths::mp3TempFolder(const std::string& outputName) {
     return systemTempPath() + "/";
 }
 
-std::string Paths::takeMp3FolderMessage() { return std::exchange(mp3Message_, std::string()); }
+std::string Paths::takeMp3FolderMessage() {
+    return std::exchange(mp3Message_, std::string());
+}
 
 int clearMp3TempFolder(const std::string& folder) {
     DIR* d = ::opendir(folder.c_str());

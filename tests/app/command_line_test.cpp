@@ -13,13 +13,58 @@ TEST(CommandLine, SwitchesAsScriptsUseThem) {
         std::string record, project;
     } cases[] = {
         {"nothing", {}, false, false, false, false, false, false, "", ""},
-        {"recover first ignores the rest", {"-RECOVER", "/r:a.tavlo", "b.tavlo"}, true, false, false, false, false, false, "", ""},
+        {"recover first ignores the rest",
+         {"-RECOVER", "/r:a.tavlo", "b.tavlo"},
+         true,
+         false,
+         false,
+         false,
+         false,
+         false,
+         "",
+         ""},
         {"recover later is a path", {"/p", "-recover"}, false, true, true, false, false, false, "", ""},
-        {"record hidden and create", {"/r:/tmp/out.tavlo", "/h", "/c"}, false, true, false, true, true, false, "/tmp/out.tavlo", ""},
+        {"record hidden and create",
+         {"/r:/tmp/out.tavlo", "/h", "/c"},
+         false,
+         true,
+         false,
+         true,
+         true,
+         false,
+         "/tmp/out.tavlo",
+         ""},
         {"verify alone is no command-line mode", {"/v"}, false, false, false, false, false, true, "", ""},
-        {"project path", {"/p", "/home/u/demo.TAVLO"}, false, true, true, false, false, false, "", "/home/u/demo.TAVLO"},
-        {"a .txt path is ignored and ends the list", {"notes.txt", "/h", "x.tavlo"}, false, false, false, false, false, false, "", ""},
-        {"a project path ends the list", {"a.tavlo", "/h"}, false, false, false, false, false, false, "", "a.tavlo"},
+        {"project path",
+         {"/p", "/home/u/demo.TAVLO"},
+         false,
+         true,
+         true,
+         false,
+         false,
+         false,
+         "",
+         "/home/u/demo.TAVLO"},
+        {"a .txt path is ignored and ends the list",
+         {"notes.txt", "/h", "x.tavlo"},
+         false,
+         false,
+         false,
+         false,
+         false,
+         false,
+         "",
+         ""},
+        {"a project path ends the list",
+         {"a.tavlo", "/h"},
+         false,
+         false,
+         false,
+         false,
+         false,
+         false,
+         "",
+         "a.tavlo"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -53,8 +98,8 @@ TEST(CommandLine, AreaSwitchPlacesTheCaptureFrame) {
 }
 
 TEST(CommandLine, BadAreasAreReportedNeverUsed) {
-    for (const char* arg : {"/s:300,20,10,400", "/s:10,400,300,20", "/s:10,20,10,400", "/s:10,20,300", "/s:a,b,c,d",
-                            "/s:10,20,300,400,5", "/s:10;20;300;400", "/s:"}) {
+    for (const char* arg : {"/s:300,20,10,400", "/s:10,400,300,20", "/s:10,20,10,400", "/s:10,20,300",
+                            "/s:a,b,c,d", "/s:10,20,300,400,5", "/s:10;20;300;400", "/s:"}) {
         SCOPED_TRACE(arg);
         CommandLine cl = parseCommandLine({arg});
         EXPECT_FALSE(cl.area);

@@ -61,7 +61,8 @@ TEST(StateFile, RecentListKeepsSixNewestLast) {
 TEST(StateFile, UnreadableFilesLeaveTheDefaults) {
     AppState fresh;
     AppConfig freshConfig;
-    for (std::string bytes : {std::string(""), std::string("867\n1\n"), std::string("garbage"), std::string("99\n")}) {
+    for (std::string bytes :
+         {std::string(""), std::string("867\n1\n"), std::string("garbage"), std::string("99\n")}) {
         SCOPED_TRACE(bytes);
         AppState s;
         AppConfig c;
@@ -165,7 +166,10 @@ TEST(Application, FactoryResetLeavesNoSettingsBehindAndRestarts) {
     ASSERT_TRUE(fileExists(home.path("Documents/Tavlo/config.txt")));
 
     int restarts = 0;
-    auto restart = [&] { ++restarts; return true; };
+    auto restart = [&] {
+        ++restarts;
+        return true;
+    };
     ui.answers = {Answer::No};
     EXPECT_FALSE(app.resetToFactoryDefaults(restart));
     EXPECT_TRUE(fileExists(home.path("Documents/Tavlo/Tavlo.ini")));
@@ -181,8 +185,9 @@ TEST(Application, FactoryResetLeavesNoSettingsBehindAndRestarts) {
     EXPECT_FALSE(fileExists(home.path("Documents/Tavlo/Tavlo.ini")));
 
     auto shown = ui.shown();
-    EXPECT_EQ(shown[0].text, "警告!\nAll User defined settings in Tavlo will be removed.\n\nDo you want to reset Tavlo "
-                             "to Factory Defaults?    ");
+    EXPECT_EQ(shown[0].text,
+              "警告!\nAll User defined settings in Tavlo will be removed.\n\nDo you want to reset Tavlo "
+              "to Factory Defaults?    ");
     EXPECT_EQ(shown[0].title, "Reset to Factory Defaults...");
 }
 

@@ -47,9 +47,10 @@ TEST(AppConfig, OptionalKeysAreWrittenOnlyWhenSetAndSurviveARoundTrip) {
     c.delayScale = 2.5;
     c.granularity = 7;
     const std::string text = formatConfig(c);
-    EXPECT_NE(text.find("use_custom_defaults=N\r\nmeta_tag=<meta name=\"a\" content=\"b\">\r\nsecure_load=Y\r\n"
-                        "external_ftp_settings=Y\r\nremove_ghost_frames=Y\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("use_custom_defaults=N\r\nmeta_tag=<meta name=\"a\" content=\"b\">\r\nsecure_load=Y\r\n"
+                  "external_ftp_settings=Y\r\nremove_ghost_frames=Y\r\n"),
+        std::string::npos);
     AppConfig back;
     parseConfig(text, back);
     EXPECT_EQ(back.metaTag, c.metaTag);

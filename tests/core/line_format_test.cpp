@@ -37,7 +37,10 @@ TEST(LineFormat, DamagedInputFailsWithoutTouchingTargets) {
     struct Case {
         const char* name;
         std::string bytes;
-    } cases[] = {{"not a number", "abc\n"}, {"number with tail", "12x\n"}, {"empty", ""}, {"overflow", "99999999999\n"}};
+    } cases[] = {{"not a number", "abc\n"},
+                 {"number with tail", "12x\n"},
+                 {"empty", ""},
+                 {"overflow", "99999999999\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         LineReader r(c.bytes);

@@ -28,7 +28,8 @@ void RecordingPrompts::message(const std::string& text, const std::string& title
     record({ShownText::Message, text, title});
 }
 
-Answer RecordingPrompts::question(const std::string& text, const std::string& title, Buttons, Icon, Answer fallback) {
+Answer RecordingPrompts::question(const std::string& text, const std::string& title, Buttons, Icon,
+                                  Answer fallback) {
     record({ShownText::Question, text, title});
     std::lock_guard lock(mutex_);
     if (answers.empty()) return fallback;

@@ -29,8 +29,10 @@ TempHome::TempHome() {
 
 TempHome::~TempHome() {
     for (int i = 0; i < 4; ++i) {
-        if (had_[i]) setenv(kVars[i], saved_[i].c_str(), 1);
-        else unsetenv(kVars[i]);
+        if (had_[i])
+            setenv(kVars[i], saved_[i].c_str(), 1);
+        else
+            unsetenv(kVars[i]);
     }
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
