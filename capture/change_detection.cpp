@@ -57,15 +57,19 @@ public:
     }
 
 private:
-    const std::uint32_t* row(const std::uint32_t* p, int y) const { return p + static_cast<std::size_t>(y) * w_; }
+    const std::uint32_t* row(const std::uint32_t* p, int y) const {
+        return p + static_cast<std::size_t>(y) * w_;
+    }
 
     template <typename Dirty> std::vector<Span> group(int from, int to, Dirty dirty) const {
         std::vector<Span> spans;
         int last = -1;
         for (int i = from; i <= to; ++i) {
             if (!dirty(i)) continue;
-            if (last < 0 || i - last > gap_) spans.push_back({i, i});
-            else spans.back().to = i;
+            if (last < 0 || i - last > gap_)
+                spans.push_back({i, i});
+            else
+                spans.back().to = i;
             last = i;
         }
         return spans;
@@ -102,8 +106,8 @@ private:
 
 } // namespace
 
-std::vector<ChangedRect> findChangedRectangles(const std::uint32_t* before, const std::uint32_t* after, int width,
-                                               int height, int gap) {
+std::vector<ChangedRect> findChangedRectangles(const std::uint32_t* before, const std::uint32_t* after,
+                                               int width, int height, int gap) {
     if (width <= 0 || height <= 0) return {};
     Scanner s(before, after, width, height, gap);
     s.columns(0, width - 1, 0, height - 1);

@@ -1,8 +1,14 @@
-# tavlo_library(NAME folder-name DEPS ...): one library per subsystem folder; every .cpp in the
-# folder (recursively) belongs to it, so adding a file never needs a CMake edit.
+# tavlo_library(NAME DEPS ...): one library per subsystem folder; every .cpp in the folder
+# (recursively) belongs to it, so adding a file never needs a CMake edit. A subfolder with a
+# CMakeLists.txt of its own is a library of its own (platform/x11, ...) and is left out.
 function(tavlo_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE own_lists CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(lists ${own_lists})
+    get_filename_component(subdir ${lists} DIRECTORY)
+    list(FILTER sources EXCLUDE REGEX "^${subdir}/")
+  endforeach()
   if(NOT sources)
     return() # a folder whose first file is still to come
   endif()
