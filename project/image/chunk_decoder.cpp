@@ -136,9 +136,9 @@ DecodedChunk decodeChunkFromFile(int fd, std::int64_t start, std::int64_t end, P
     struct stat st {};
     std::vector<std::uint8_t> bytes;
     if (fstat(fd, &st) == 0 && start >= 0 && start < end) {
-        end = std::min<std::int64_t>(end, st.st_size);
-        if (start < end) {
-            bytes.resize(static_cast<std::size_t>(end - start));
+        const std::int64_t stop = std::min<std::int64_t>(end, st.st_size);
+        if (start < stop) {
+            bytes.resize(static_cast<std::size_t>(stop - start));
             std::size_t got = 0;
             while (got < bytes.size()) {
                 const ssize_t n =
@@ -151,7 +151,7 @@ DecodedChunk decodeChunkFromFile(int fd, std::int64_t start, std::int64_t end, P
         }
     }
     DecodedChunk chunk = decodeChunk(bytes, encoding, frameWidth, frameHeight);
-    if (static_cast<std::int64_t>(bytes.size()) < end - start) chunk.failed = true;
+    if (static_cast<std::int64_t>(bytes.size()) < end - start) chunk.failed = true; // cut short
     return chunk;
 }
 
