@@ -173,9 +173,9 @@ project::FrameNode& CaptureSession::newFrame() {
         f.frame.captureOffset[0] = clampToI16(area_.left);
         f.frame.captureOffset[1] = clampToI16(area_.top);
     }
-    CaptureMessage m;
+    WriterMessage m;
     m.type = MessageType::FrameStart;
-    m.value = clampToI16(project_.frameCount());
+    m.value = std::uint16_t(project_.frameCount() - 1);
     queue_.push(std::move(m));
     return f;
 }
@@ -196,7 +196,7 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
     if (settings_.continuous && settings_.loopMinutes > 0) {
         const std::int64_t segment = std::int64_t(settings_.loopMinutes) * 6000 / 19;
         if (segmentTime_ >= segment) {
-            CaptureMessage m;
+            WriterMessage m;
             m.type = MessageType::NextSegment;
             queue_.push(std::move(m));
             segmentTime_ -= segment;
@@ -277,7 +277,7 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
 
 void CaptureSession::queueRect(MessageType type, const ChangedRect& r,
                                const std::vector<std::uint32_t>& picture) {
-    CaptureMessage m;
+    WriterMessage m;
     m.type = type;
     m.rect = project::PixelRect{r.left, r.top, r.right, r.bottom};
     try {
@@ -290,10 +290,6 @@ void CaptureSession::queueRect(MessageType type, const ChangedRect& r,
     std::uint32_t* out = m.pixels.data();
     for (int x = r.left; x <= r.right; ++x)
         for (int y = r.top; y <= r.bottom; ++y) *out++ = picture[std::size_t(y) * w_ + x];
-    if (type == MessageType::After) {
-        auto& hist = project_.colourHistogram;
-        for (std::uint32_t p : m.pixels) ++hist[project::histogramIndex(p)];
-    }
     queue_.push(std::move(m));
 }
 
@@ -378,7 +374,7 @@ void CaptureSession::pointerRecord(const PointerSample& s, int hundredths) {
     // pointer at the edge never asks for pixels that are not there.
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + pw - 1, w_ - 1), y1 = std::min(y + ph - 1, h_ - 1);
-    CaptureMessage m;
+    WriterMessage m;
     m.type = MessageType::Pointer;
     m.rect = project::PixelRect{x0, y0, x1, y1};
     m.pixels.reserve(std::size_t(x1 - x0 + 1) * std::size_t(y1 - y0 + 1));
@@ -393,7 +389,7 @@ void CaptureSession::pointerRecord(const PointerSample& s, int hundredths) {
             m.pixels.push_back(p);
         }
     const int first = std::min(hundredths, int(kMaxRecordTime));
-    m.value = std::int16_t(first);
+    m.value = std::uint16_t(first);
     queue_.push(std::move(m));
     addTime(first, true);
     if (hundredths > first) addTime(hundredths - first, false);
@@ -402,7 +398,7 @@ void CaptureSession::pointerRecord(const PointerSample& s, int hundredths) {
 void CaptureSession::addTime(int hundredths, bool alreadyQueued) {
     project::FrameNode* newest = project_.tail();
     if (!newest || hundredths <= 0) return;
-    if (!alreadyQueued) queueTime(MessageType::Time, hundredths);
+    if (!alreadyQueued) queueTime(MessageType::Idle, hundredths);
     newest->frame.displayTime += hundredths;
     newest->frame.recordedTime += hundredths;
     segmentTime_ += hundredths;
@@ -411,9 +407,9 @@ void CaptureSession::addTime(int hundredths, bool alreadyQueued) {
 void CaptureSession::queueTime(MessageType type, int hundredths) {
     // A record holds at most 32767: long idle times take several.
     while (hundredths > 0) {
-        CaptureMessage m;
+        WriterMessage m;
         m.type = type;
-        m.value = std::int16_t(std::min(hundredths, int(kMaxRecordTime)));
+        m.value = std::uint16_t(std::min(hundredths, int(kMaxRecordTime)));
         hundredths -= m.value;
         queue_.push(std::move(m));
     }

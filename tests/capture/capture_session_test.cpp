@@ -20,7 +20,7 @@ public:
         h = height;
         return true;
     }
-    void push(CaptureMessage m) override {
+    void push(WriterMessage m) override {
         written += std::int64_t(m.pixels.size()) * 3;
         messages.push_back(std::move(m));
     }
@@ -54,7 +54,7 @@ public:
     bool failOpen = false;
     int w = 0, h = 0;
     std::int64_t pending = 0, written = 0;
-    std::vector<CaptureMessage> messages;
+    std::vector<WriterMessage> messages;
 };
 
 struct Rig {
@@ -170,7 +170,7 @@ TEST(CaptureSession, LongIdleTimesAreSplitIntoRecordsThatFit) {
     r.session->tick();
     int sum = 0;
     for (const auto& m : r.queue.messages)
-        if (m.type == MessageType::Time) {
+        if (m.type == MessageType::Idle) {
             EXPECT_GT(m.value, 0);
             sum += m.value;
         }
