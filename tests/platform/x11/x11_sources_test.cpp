@@ -10,6 +10,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace tavlo::platform::x11 {
@@ -87,6 +88,73 @@ TEST_F(X11, FullHdSizedGrabMatchesInBothPaths) {
     ASSERT_TRUE(screen->grab(screen->desktop(), px.data()));
     EXPECT_EQ(px[10], 0x00204060u);
     EXPECT_EQ(px[std::size_t(799) * 1280 + 1279], 0x00A0B0C0u);
+}
+
+TEST_F(X11, GrabEqualsWhatFfmpegGrabsOfTheSameArea) {
+    std::string error;
+    auto screen = openScreen(error);
+    ASSERT_TRUE(screen) << error;
+    window(0, 0, 200, 100, 0x00C01020);
+    window(50, 20, 60, 40, 0x0010E0A0);
+    window(120, 60, 3, 3, 0x00FFFFFF);
+    const Rect area{30, 10, 190, 90};
+    std::vector<std::uint32_t> ours(std::size_t(area.width()) * area.height());
+    ASSERT_TRUE(screen->grab(area, ours.data()));
+
+    const std::string raw = "/tmp/tavlo-x11grab-" + std::to_string(getpid()) + ".raw";
+    const std::string cmd = "ffmpeg -loglevel error -y -f x11grab -draw_mouse 0 -video_size " +
+                            std::to_string(area.width()) + "x" + std::to_string(area.height()) + " -i " +
+                            display_->display() + "+" + std::to_string(area.left) + "," +
+                            std::to_string(area.top) + " -frames:v 1 -f rawvideo -pix_fmt bgr0 " + raw;
+    ASSERT_EQ(display_->run(cmd), 0);
+    FILE* f = fopen(raw.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<std::uint32_t> theirs(ours.size());
+    ASSERT_EQ(fread(theirs.data(), 4, theirs.size(), f), theirs.size());
+    fclose(f);
+    unlink(raw.c_str());
+    for (auto& p : theirs) p &= 0x00FFFFFFu;
+    EXPECT_TRUE(ours == theirs);
+}
+
+TEST_F(X11, TextCursorWindowReportsItsShapeAndHotSpot) {
+    std::string error;
+    auto pointer = openPointer(error);
+    ASSERT_TRUE(pointer) << error;
+    PointerState onRoot;
+    ASSERT_EQ(display_->run("xdotool mousemove 600 600"), 0);
+    ASSERT_TRUE(eventually([&] { return pointer->read(onRoot) && onRoot.x == 600; }));
+
+    // A window whose pointer is the text cursor (glyph 152 of the standard cursor font).
+    xcb_font_t font = xcb_generate_id(c_);
+    xcb_open_font(c_, font, 6, "cursor");
+    xcb_cursor_t cursor = xcb_generate_id(c_);
+    xcb_create_glyph_cursor(c_, cursor, font, font, 152, 153, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
+    xcb_window_t win = window(100, 100, 200, 200, 0x00FFFFFF);
+    xcb_change_window_attributes(c_, win, XCB_CW_CURSOR, &cursor);
+    sync();
+    ASSERT_EQ(display_->run("xdotool mousemove 150 150"), 0);
+    PointerState inText;
+    ASSERT_TRUE(eventually(
+        [&] { return pointer->read(inText) && inText.x == 150 && inText.handle != onRoot.handle; }));
+    PointerShape shape;
+    ASSERT_TRUE(pointer->shape(inText.handle, shape));
+    EXPECT_FALSE(inText.hidden);
+    EXPECT_GT(shape.width, 4);
+    EXPECT_GT(shape.height, shape.width); // the I-beam is tall and thin
+    EXPECT_GE(shape.hotX, 0);
+    EXPECT_LT(shape.hotX, shape.width);
+    EXPECT_GT(shape.hotY, 0);
+    EXPECT_LT(shape.hotY, shape.height);
+    // Black and white pixels only, with transparency around them.
+    int transparent = 0;
+    for (std::uint32_t p : shape.pixels) {
+        if (p == kPointerTransparent)
+            ++transparent;
+        else
+            EXPECT_TRUE(p == 0x00000000u || p == 0x00FFFFFFu) << std::hex << p;
+    }
+    EXPECT_GT(transparent, 0);
 }
 
 TEST_F(X11, ActiveWindowIncludesTheFrameExtents) {
