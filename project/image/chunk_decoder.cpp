@@ -60,7 +60,7 @@ PixelsResult readPixels(ByteReader& in, PixelEncoding encoding, int width, int h
 } // namespace
 
 DecodedChunk decodeChunk(std::span<const std::uint8_t> bytes, PixelEncoding encoding, int frameWidth,
-                         int frameHeight) {
+                         int frameHeight, RecordSelection selection) {
     DecodedChunk chunk;
     ByteReader in(bytes);
     const std::size_t pixelLimit =
@@ -101,6 +101,14 @@ DecodedChunk decodeChunk(std::span<const std::uint8_t> bytes, PixelEncoding enco
             chunk.failed = true;
             break;
         }
+        if ((type == 1 && selection == RecordSelection::ForwardOnly) ||
+            (type == 2 && selection == RecordSelection::BackwardOnly)) {
+            if (!readPixels(in, encoding, w, h, nullptr).complete) {
+                chunk.failed = true;
+                break;
+            }
+            continue;
+        }
         const std::size_t count = std::size_t(w) * std::size_t(h);
         if (chunk.decodedPixels + count > pixelLimit) {
             chunk.failed = true;
@@ -132,7 +140,7 @@ DecodedChunk decodeChunk(std::span<const std::uint8_t> bytes, PixelEncoding enco
 }
 
 DecodedChunk decodeChunkFromFile(int fd, std::int64_t start, std::int64_t end, PixelEncoding encoding,
-                                 int frameWidth, int frameHeight) {
+                                 int frameWidth, int frameHeight, RecordSelection selection) {
     struct stat st {};
     std::vector<std::uint8_t> bytes;
     if (fstat(fd, &st) == 0 && start >= 0 && start < end) {
@@ -150,7 +158,7 @@ DecodedChunk decodeChunkFromFile(int fd, std::int64_t start, std::int64_t end, P
             bytes.resize(got);
         }
     }
-    DecodedChunk chunk = decodeChunk(bytes, encoding, frameWidth, frameHeight);
+    DecodedChunk chunk = decodeChunk(bytes, encoding, frameWidth, frameHeight, selection);
     if (static_cast<std::int64_t>(bytes.size()) < end - start) chunk.failed = true; // cut short
     return chunk;
 }

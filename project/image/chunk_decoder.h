@@ -31,18 +31,23 @@ struct DecodedChunk {
     std::size_t decodedSize() const { return 1 + decodedPixels; }
 };
 
+// Which rectangle records to decode; the others are stepped over. Going forwards needs only the
+// type-2 records, so a key image costs one decode instead of two.
+enum class RecordSelection { Both, ForwardOnly, BackwardOnly };
+
 // Reads records until the bytes end or a type outside 1 to 4 appears. A record that does not fit
 // (a rectangle outside frameWidth × frameHeight, a truncated or undecodable block, pixels beyond
 // a sane total) stops the chunk with `failed` set; what was decoded before it is kept, and a
 // rectangle whose pixels end early keeps the pixels it got. A pointer picture wider or taller
 // than 257 pixels is consumed without being kept.
 DecodedChunk decodeChunk(std::span<const std::uint8_t> bytes, PixelEncoding encoding, int frameWidth,
-                         int frameHeight);
+                         int frameHeight, RecordSelection selection = RecordSelection::Both);
 
 // Reads the chunk [start, end) of an open file (a project, source or capture data file) and
 // decodes it. The range is cut to the file's size; a read error decodes what was read.
 DecodedChunk decodeChunkFromFile(int fd, std::int64_t start, std::int64_t end, PixelEncoding encoding,
-                                 int frameWidth, int frameHeight);
+                                 int frameWidth, int frameHeight,
+                                 RecordSelection selection = RecordSelection::Both);
 
 // Paints a decoded rectangle with its top-left at (rect.left + dx, rect.top + dy); pixels that
 // fall outside the picture are skipped.

@@ -208,6 +208,33 @@ TEST(ImageRecords, ChunkWithAllRecordTypesDecodesInOrder) {
     EXPECT_EQ(picture.at(9, 9), 0x00102233u);
 }
 
+TEST(ImageRecords, SelectedRecordsAloneAreDecoded) {
+    for (PixelEncoding e : {PixelEncoding::Rle24, PixelEncoding::Rle15, PixelEncoding::Block}) {
+        SCOPED_TRACE(static_cast<int>(e));
+        std::vector<std::uint8_t> chunk;
+        RecordEncoder enc;
+        const auto a = desktop(40, 30, 1), b = photo(40, 30);
+        for (int i = 0; i < 2; ++i) {
+            const PixelRect r{i * 40, 0, i * 40 + 39, 29};
+            ASSERT_TRUE(enc.rectangle(RecordType::Before, 0, r, a.data(), e, 95, chunk, nullptr));
+            ASSERT_TRUE(enc.rectangle(RecordType::After, 0, r, b.data(), e, 95, chunk, nullptr));
+        }
+        const DecodedChunk both = decodeChunk(chunk, e, 80, 30);
+        const DecodedChunk fwd = decodeChunk(chunk, e, 80, 30, RecordSelection::ForwardOnly);
+        const DecodedChunk back = decodeChunk(chunk, e, 80, 30, RecordSelection::BackwardOnly);
+        for (const DecodedChunk* d : {&both, &fwd, &back}) EXPECT_FALSE(d->failed);
+        EXPECT_TRUE(fwd.before.empty());
+        EXPECT_TRUE(back.after.empty());
+        ASSERT_EQ(fwd.after.size(), 2u);
+        ASSERT_EQ(back.before.size(), 2u);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(fwd.after[i].pixels, both.after[i].pixels);
+            EXPECT_EQ(back.before[i].pixels, both.before[i].pixels);
+        }
+        EXPECT_EQ(fwd.decodedPixels, 2 * 40 * 30u);
+    }
+}
+
 TEST(ImageRecords, OversizedPointerPictureIsSteppedOverNotShown) {
     for (PixelEncoding e : {PixelEncoding::Rle24, PixelEncoding::Rle15, PixelEncoding::Block}) {
         SCOPED_TRACE(static_cast<int>(e));
