@@ -1,0 +1,120 @@
+#include "capture/recording_control.h"
+
+#include "core/file_util.h"
+#include "project/project_file.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/synthetic_scene.h"
+#include "tests/support/temp_home.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+namespace tavlo::capture {
+namespace {
+
+int captureFilesIn(const std::string& folder) {
+    int n = 0;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string name = e->d_name;
+            if (name.rfind("DMO", 0) == 0 || name.rfind("DIX", 0) == 0) ++n;
+        }
+        closedir(d);
+    }
+    return n;
+}
+
+struct Rig {
+    test::TempHome home;
+    test::SyntheticScene scene{200, 120, 5};
+    test::RecordingPrompts ui;
+    project::Project project;
+    RecordingSetup setup;
+    std::unique_ptr<RecordingControl> control;
+    Rig() {
+        setup.tempFolder = home.root();
+        setup.capture.captureRate = 10;
+        setup.capture.recordPointer = false;
+        control = std::make_unique<RecordingControl>(project, ui, scene, &scene, &scene, &scene);
+    }
+    void run(int ms) {
+        for (int t = 0; t < ms; t += 50) {
+            scene.advance(50);
+            control->tick();
+        }
+    }
+};
+
+TEST(RecordingControl, RecordingKeptAsAProjectFileThatLoads) {
+    Rig r;
+    r.scene.fillAt(120, {10, 10, 50, 50}, 0x00FF0000);
+    r.scene.pointerPath(0, 20, 20, 800, 150, 100);
+    r.scene.fillAt(600, {100, 60, 180, 110}, 0x000000FF);
+    std::string error;
+    ASSERT_TRUE(r.control->start(r.setup, error)) << error;
+    EXPECT_EQ(captureFilesIn(r.home.root()), 2);
+    r.run(1000);
+    r.control->requestStop();
+    EXPECT_TRUE(r.control->stopRequested());
+    ASSERT_TRUE(r.control->stop());
+    EXPECT_FALSE(r.control->stop()); // a stop runs once
+    const int frames = r.project.frameCount();
+    ASSERT_GT(frames, 3);
+
+    const std::string path = r.home.path("lesson.tavlo");
+    ASSERT_TRUE(r.control->keep(path)) << (r.ui.messages().empty() ? "" : r.ui.messages().back());
+    EXPECT_TRUE(fileExists(path));
+    EXPECT_EQ(captureFilesIn(r.home.root()), 0); // the capture files are gone once saved
+
+    project::Project loaded;
+    project::LoadOptions readOnly;
+    readOnly.readOnly = true;
+    ASSERT_TRUE(project::load(r.ui, path, loaded, readOnly));
+    EXPECT_EQ(loaded.frameCount(), frames);
+    EXPECT_EQ(loaded.frameWidth, 200);
+    EXPECT_EQ(loaded.frameHeight, 120);
+    for (const auto& f : loaded.frames()) EXPECT_EQ(f->frame.recordedTime % 5, 0); // tidied
+    EXPECT_EQ(loaded.head()->frame.chapterMark, 1);
+}
+
+TEST(RecordingControl, PausedTimeIsCountedInNoFrame) {
+    Rig r;
+    std::string error;
+    ASSERT_TRUE(r.control->start(r.setup, error)) << error;
+    r.run(500);
+    r.control->requestTogglePause();
+    r.run(3000); // paused: nothing grabbed, no time given
+    r.control->requestTogglePause();
+    r.run(500);
+    ASSERT_TRUE(r.control->stop());
+    int total = 0;
+    for (const auto& f : r.project.frames()) total += f->frame.recordedTime;
+    EXPECT_GE(total, 90);
+    EXPECT_LE(total, 110);
+    r.control->discard();
+    EXPECT_EQ(captureFilesIn(r.home.root()), 0);
+}
+
+TEST(RecordingControl, FullDiskStopsWithItsMessage) {
+    Rig r;
+    r.setup.capture.freeDiskBytes = 6'553'600 + 10;
+    r.scene.noiseAt(100, {0, 0, 200, 120});
+    std::string error;
+    ASSERT_TRUE(r.control->start(r.setup, error));
+    r.run(300);
+    EXPECT_TRUE(r.control->stopRequested());
+    r.control->stop();
+    EXPECT_EQ(r.ui.messages(), std::vector<std::string>{"Disk full - unable to continue recording.     "});
+    r.control->discard();
+}
+
+TEST(RecordingControl, CaptureFilesThatCannotBeMadeEndTheStart) {
+    Rig r;
+    r.setup.tempFolder = r.home.path("no/such/folder");
+    std::string error;
+    EXPECT_FALSE(r.control->start(r.setup, error));
+    EXPECT_EQ(error, "Unable to open capture file");
+}
+
+} // namespace
+} // namespace tavlo::capture
