@@ -2,8 +2,11 @@
 
 namespace tavlo {
 
+extern const Subcommand kRecordCommand;
+extern const Subcommand kControlCommand;
+
 const std::vector<Subcommand>& subcommands() {
-    static const std::vector<Subcommand> list = {};
+    static const std::vector<Subcommand> list = {kRecordCommand, kControlCommand};
     return list;
 }
 

@@ -117,7 +117,6 @@ bool RecordingControl::stop() {
     writer_->requestStop();
     if (!writer_->drained()) {
         auto progress = ui_.progress(kFinishingTitle);
-        progress->step(kFinishingTitle);
         int checks = 0;
         bool cancelled = false;
         while (!writer_->drained()) {

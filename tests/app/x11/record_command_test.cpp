@@ -1,0 +1,104 @@
+// `tavlo record` and `tavlo control` as a user runs them, on a private X server driven by xdotool.
+#include "project/project_file.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/temp_home.h"
+#include "tests/support/xvfb.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tavlo {
+namespace {
+
+struct Session {
+    test::TempHome home;
+    test::XvfbDisplay display{800, 600};
+    Session() {
+        std::string run = home.path("run");
+        mkdir(run.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    }
+    int tavlo(const std::string& args) const { return display.run(std::string(TAVLO_BINARY) + " " + args); }
+    project::Project load(const std::string& path) {
+        test::RecordingPrompts ui;
+        project::Project p;
+        project::LoadOptions o;
+        o.readOnly = true;
+        EXPECT_TRUE(project::load(ui, path, p, o));
+        return p;
+    }
+};
+
+TEST(RecordCommand, RecordsPointerMovesAndAClickForTheGivenTime) {
+    Session s;
+    ASSERT_TRUE(s.display.ok());
+    const std::string out = s.home.path("moves.tavlo");
+    std::thread user([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        for (int i = 0; i < 8; ++i) {
+            s.display.run("xdotool mousemove " + std::to_string(100 + i * 50) + " " +
+                          std::to_string(100 + i * 30));
+            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        }
+        s.display.run("xdotool click 1");
+        s.display.run("xsetroot -solid '#204080'");
+    });
+    EXPECT_EQ(s.tavlo("record -o " + out + " --seconds 3 --rate 10"), 0);
+    user.join();
+    project::Project p = s.load(out);
+    EXPECT_EQ(p.frameWidth, 800);
+    EXPECT_EQ(p.frameHeight, 600);
+    EXPECT_GT(p.frameCount(), 5);
+    int clicks = 0, pointers = 0, total = 0;
+    for (const auto& f : p.frames()) {
+        clicks += f->frame.clickDown;
+        pointers += f->frame.pointerHandle != 0;
+        total += f->frame.recordedTime;
+    }
+    EXPECT_EQ(clicks, 1);
+    EXPECT_GT(pointers, 3);
+    EXPECT_NEAR(total, 300, 40);
+}
+
+TEST(RecordCommand, ControlStopsARecordingOfAnArea) {
+    Session s;
+    ASSERT_TRUE(s.display.ok());
+    const std::string out = s.home.path("area.tavlo");
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c",
+              (std::string(TAVLO_BINARY) + " record -o " + out + " --area 50,40,300,200").c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int answered = -1;
+    for (int i = 0; i < 50 && answered != 0; ++i) { // until the recorder listens
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        answered = s.tavlo("control pause 2>/dev/null");
+    }
+    EXPECT_EQ(answered, 0);
+    EXPECT_EQ(s.tavlo("control resume"), 0);
+    EXPECT_EQ(s.tavlo("control stop"), 0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    project::Project p = s.load(out);
+    EXPECT_EQ(p.frameWidth, 300);
+    EXPECT_EQ(p.frameHeight, 200);
+    EXPECT_NE(s.tavlo("control stop 2>/dev/null"), 0); // nothing runs any more
+}
+
+TEST(RecordCommand, BadArgumentsAreRefusedWithAMessage) {
+    Session s;
+    EXPECT_EQ(s.tavlo("record 2>/dev/null"), 2);
+    EXPECT_EQ(s.tavlo("record -o x.tavlo --area 1,2,0,4 2>/dev/null"), 2);
+    EXPECT_EQ(s.tavlo("record -o x.tavlo --monitor 3 2>/dev/null"), 1);
+    EXPECT_EQ(s.tavlo("control jump 2>/dev/null"), 2);
+}
+
+} // namespace
+} // namespace tavlo
