@@ -83,7 +83,7 @@ bool CaptureWriter::startCapture(int width, int height, bool headerCompressed, b
     return true;
 }
 
-bool CaptureWriter::lockQueue(std::unique_lock<std::timed_mutex>& lock) {
+bool CaptureWriter::lockQueue(std::unique_lock<TimedLock>& lock) {
     return lock.try_lock_for(kQueueLockTimeout);
 }
 

@@ -11,6 +11,7 @@
 #include "project/image/image_record.h"
 #include "project/image/record_encoder.h"
 #include "project/image/staging_ring.h"
+#include "project/image/timed_lock.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -120,7 +121,7 @@ private:
     void run();
     bool encodeAndWrite(const WriterMessage& message);
     bool nextSegment();
-    bool lockQueue(std::unique_lock<std::timed_mutex>& lock);
+    bool lockQueue(std::unique_lock<TimedLock>& lock);
 
     CaptureOptions options_;
     std::vector<SegmentFiles> segments_;
@@ -137,7 +138,7 @@ private:
     bool frameCompressed_ = false;
 
     // Shared with the capture side.
-    mutable std::timed_mutex queueMutex_;
+    mutable TimedLock queueMutex_;
     std::condition_variable_any queueEvent_;
     std::deque<WriterMessage> queue_;
     bool stop_ = true; // under queueMutex_; messages are refused until the thread runs

@@ -403,3 +403,32 @@ TEST(ImageCaptureWriter, StagingRingWritesEverythingInOrder) {
 
 } // namespace
 } // namespace tavlo::project
+
+#include "project/image/timed_lock.h"
+
+namespace tavlo::project {
+namespace {
+
+TEST(ImageCaptureWriter, TimedLockGivesUpWithoutTakingTheLock) {
+    TimedLock lock;
+    lock.lock();
+    std::atomic<int> state{0};
+    std::thread other([&] {
+        state = lock.try_lock_for(std::chrono::milliseconds(20)) ? 1 : 2; // held: gives up
+        if (lock.try_lock_for(std::chrono::seconds(10))) {                // released below
+            state = 3;
+            lock.unlock();
+        }
+    });
+    while (state.load() == 0) std::this_thread::yield();
+    EXPECT_EQ(state.load(), 2);
+    EXPECT_FALSE(lock.try_lock());
+    lock.unlock();
+    other.join();
+    EXPECT_EQ(state.load(), 3);
+    EXPECT_TRUE(lock.try_lock());
+    lock.unlock();
+}
+
+} // namespace
+} // namespace tavlo::project

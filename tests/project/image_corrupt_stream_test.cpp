@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
@@ -52,7 +53,8 @@ TEST(ImageCorruptStream, EveryTruncationGivesAPartialPicture) {
         const std::size_t step = std::max<std::size_t>(1, chunk.size() / 1500);
         for (std::size_t n = 0; n < chunk.size(); n += step) {
             // A copy of exactly n bytes, so that the sanitizers see any read beyond them.
-            const std::vector<std::uint8_t> part(chunk.begin(), chunk.begin() + std::ptrdiff_t(n));
+            std::vector<std::uint8_t> part(n);
+            if (n > 0) std::memcpy(part.data(), chunk.data(), n);
             DecodedChunk d;
             decodeAndPaint(part, e, &d);
             EXPECT_LE(d.decodedPixels, whole.decodedPixels);
@@ -103,8 +105,8 @@ TEST(ImageCorruptStream, PaintingClipsToThePicture) {
 TEST(ImageCorruptStream, ChunkRangesBeyondTheFileDecodeWhatIsThere) {
     TempFolder dir;
     const auto chunk = sampleChunk(PixelEncoding::Rle24);
-    std::vector<std::uint8_t> file(100, 0xEE); // something before the chunk
-    file.insert(file.end(), chunk.begin(), chunk.end());
+    std::vector<std::uint8_t> file(100 + chunk.size(), 0xEE); // something before the chunk
+    std::memcpy(file.data() + 100, chunk.data(), chunk.size());
     ASSERT_TRUE(writeFile(dir.file("data"), file));
     const int fd = ::open(dir.file("data").c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
