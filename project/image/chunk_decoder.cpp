@@ -1,8 +1,6 @@
 #include "project/image/chunk_decoder.h"
 
-#include "project/image/block_codec.h"
-#include "project/image/byte_io.h"
-#include "project/image/rle_codec.h"
+#include "project/image/record_reader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,118 +15,57 @@ namespace {
 // worth of pixels (the decoder's cache budget) ends it.
 constexpr std::size_t kMaxFramesOfPixels = 40;
 
-bool readRect(ByteReader& in, PixelRect& rect) {
-    std::int16_t l, r, t, b;
-    if (!in.i16(l) || !in.i16(r) || !in.i16(t) || !in.i16(b)) return false;
-    rect = {l, t, r, b};
-    return true;
-}
-
-struct PixelsResult {
-    bool complete = false;
-    bool rowMajor = false;
-    std::size_t decoded = 0;
-};
-
-PixelsResult readPixels(ByteReader& in, PixelEncoding encoding, int width, int height, std::uint32_t* out) {
-    PixelsResult result;
-    const std::size_t count = std::size_t(width) * std::size_t(height);
-    switch (encoding) {
-    case PixelEncoding::Rle24: {
-        const RleResult r = decodeRle24(in, out, count);
-        result.complete = r.complete;
-        result.decoded = r.decoded;
-        break;
-    }
-    case PixelEncoding::Rle15: {
-        const RleResult r = decodeRle15(in, out, count);
-        result.complete = r.complete;
-        result.decoded = r.decoded;
-        break;
-    }
-    case PixelEncoding::Block: {
-        const DecodedBlock b = decodeBlock(in, width, height, out);
-        result.complete = b.status == BlockStatus::Ok;
-        result.rowMajor = b.rowMajor;
-        result.decoded = result.complete ? count : 0;
-        break;
-    }
-    }
-    return result;
-}
-
 } // namespace
 
 DecodedChunk decodeChunk(std::span<const std::uint8_t> bytes, PixelEncoding encoding, int frameWidth,
                          int frameHeight, RecordSelection selection) {
     DecodedChunk chunk;
-    ByteReader in(bytes);
+    RecordReader reader(bytes, encoding, frameWidth, frameHeight);
     const std::size_t pixelLimit =
         std::size_t(std::max(frameWidth, 1)) * std::size_t(std::max(frameHeight, 1)) * kMaxFramesOfPixels;
+    RecordHead head;
     while (true) {
-        std::uint8_t type;
-        if (!in.u8(type) || type < 1 || type > 4) break;
-        if (type == 4) {
-            std::uint16_t time;
-            if (!in.u16(time)) {
-                chunk.failed = true;
-                break;
-            }
-            chunk.idleTime += time;
+        const RecordReader::Next next = reader.next(head);
+        if (next == RecordReader::Next::End) break;
+        if (next == RecordReader::Next::Damaged) {
+            chunk.failed = true;
+            break;
+        }
+        if (head.type == RecordType::Idle) {
+            chunk.idleTime += head.time;
             continue;
         }
-        std::uint16_t time = 0;
-        PixelRect rect;
-        if ((type == 3 && !in.u16(time)) || !readRect(in, rect)) {
-            chunk.failed = true;
-            break;
-        }
-        const int w = rect.width(), h = rect.height();
-        if (w < 1 || h < 1) {
-            chunk.failed = true;
-            break;
-        }
-        if (type == 3 && (w > kMaxPointerSide || h > kMaxPointerSide)) {
-            // Not shown, but its pixels are still in the stream: step over them.
-            if (!readPixels(in, encoding, w, h, nullptr).complete) {
+        const bool wanted = head.shown &&
+                            !(head.type == RecordType::Before && selection == RecordSelection::ForwardOnly) &&
+                            !(head.type == RecordType::After && selection == RecordSelection::BackwardOnly);
+        if (!wanted) {
+            // Not kept, but its pixels are still in the stream: step over them.
+            if (!reader.pixels(nullptr).complete) {
                 chunk.failed = true;
                 break;
             }
             continue;
         }
-        if (type != 3 &&
-            (rect.left < 0 || rect.top < 0 || rect.right >= frameWidth || rect.bottom >= frameHeight)) {
-            chunk.failed = true;
-            break;
-        }
-        if ((type == 1 && selection == RecordSelection::ForwardOnly) ||
-            (type == 2 && selection == RecordSelection::BackwardOnly)) {
-            if (!readPixels(in, encoding, w, h, nullptr).complete) {
-                chunk.failed = true;
-                break;
-            }
-            continue;
-        }
-        const std::size_t count = std::size_t(w) * std::size_t(h);
+        const std::size_t count = head.rect.area();
         if (chunk.decodedPixels + count > pixelLimit) {
             chunk.failed = true;
             break;
         }
         DecodedRect decoded;
-        decoded.rect = rect;
+        decoded.rect = head.rect;
         decoded.pixels.resize(count);
-        const PixelsResult px = readPixels(in, encoding, w, h, decoded.pixels.data());
+        const RecordPixels px = reader.pixels(decoded.pixels.data());
         decoded.rowMajor = px.rowMajor;
         decoded.decoded = px.decoded;
         chunk.decodedPixels += px.decoded;
         if (px.decoded > 0) {
-            if (type == 1)
+            if (head.type == RecordType::Before)
                 chunk.before.push_back(std::move(decoded));
-            else if (type == 2)
+            else if (head.type == RecordType::After)
                 chunk.after.push_back(std::move(decoded));
             else {
                 chunk.pointer = std::move(decoded);
-                chunk.pointerTime = time;
+                chunk.pointerTime = head.time;
             }
         }
         if (!px.complete) {
