@@ -4,9 +4,10 @@ namespace tavlo {
 
 extern const Subcommand kRecordCommand;
 extern const Subcommand kControlCommand;
+extern const Subcommand kFrameCommand;
 
 const std::vector<Subcommand>& subcommands() {
-    static const std::vector<Subcommand> list = {kRecordCommand, kControlCommand};
+    static const std::vector<Subcommand> list = {kRecordCommand, kControlCommand, kFrameCommand};
     return list;
 }
 

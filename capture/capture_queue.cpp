@@ -7,7 +7,7 @@ bool WriterQueue::open(int width, int height, bool continuous, std::string& erro
         error = continuous ? "Unable to open loop capture files" : "Unable to open capture file";
         return false;
     }
-    if (!writer_.startCapture(width, height, false)) {
+    if (!writer_.startCapture(width, height, compressed_)) {
         error = continuous ? "Unable to open loop capture files" : "Unable to open capture file";
         writer_.removeFiles();
         return false;

@@ -26,7 +26,8 @@ public:
 // The queue of a real recording: the frame-store writer and its thread.
 class WriterQueue : public CaptureQueue {
 public:
-    explicit WriterQueue(project::CaptureWriter& writer) : writer_(writer) {}
+    // `compressed`: the recording stores blocks; the header chunk says so.
+    WriterQueue(project::CaptureWriter& writer, bool compressed) : writer_(writer), compressed_(compressed) {}
     bool open(int width, int height, bool continuous, std::string& error) override;
     void push(WriterMessage message) override;
     std::int64_t pendingBytes() const override { return writer_.pendingBytes(); }
@@ -36,6 +37,7 @@ public:
 
 private:
     project::CaptureWriter& writer_;
+    bool compressed_;
     int refused_ = 0;
 };
 

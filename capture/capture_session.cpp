@@ -170,8 +170,8 @@ project::FrameNode& CaptureSession::newFrame() {
     ctx.areaOffsetY = area_.top;
     project::FrameNode& f = project_.appendCapturedFrame(ctx);
     if (settings_.pan) {
-        f.frame.captureOffset[0] = clampToI16(area_.left);
-        f.frame.captureOffset[1] = clampToI16(area_.top);
+        f.frame.captureOffset[0] = clampToI16(area_.left - monitor_.left); // within the pan picture
+        f.frame.captureOffset[1] = clampToI16(area_.top - monitor_.top);
     }
     WriterMessage m;
     m.type = MessageType::FrameStart;

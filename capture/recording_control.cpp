@@ -46,7 +46,7 @@ bool RecordingControl::start(const RecordingSetup& setup, std::string& error) {
     options.quality = setup.quality;
     options.continuous = setup.capture.continuous && setup.capture.loopMinutes > 0;
     writer_ = std::make_unique<project::CaptureWriter>(options);
-    queue_ = std::make_unique<WriterQueue>(*writer_);
+    queue_ = std::make_unique<WriterQueue>(*writer_, options.compressed);
     if (input_ && !input_->start()) input_ = nullptr; // recording goes on without click and key marks
     session_ =
         std::make_unique<CaptureSession>(project_, *queue_, screen_, pointer_, input_, clock_, setup.capture);

@@ -29,7 +29,7 @@ Recorded record(bool compressed, const std::string& folder) {
     scene.fillAt(850, {30, 30, 31, 31}, 0x00FFFFFF);
 
     project::CaptureWriter writer(project::CaptureOptions{folder, compressed, 80, false, 0});
-    WriterQueue queue(writer);
+    WriterQueue queue(writer, compressed);
     project::Project proj;
     CaptureSettings settings;
     settings.captureRate = 10;

@@ -62,6 +62,22 @@ TEST(RecordCommand, RecordsPointerMovesAndAClickForTheGivenTime) {
     EXPECT_EQ(clicks, 1);
     EXPECT_GT(pointers, 3);
     EXPECT_NEAR(total, 300, 40);
+
+    // The last frame as a PNG, read back by an outside decoder: the new root colour fills it.
+    const std::string png = s.home.path("last.png");
+    ASSERT_EQ(s.tavlo("frame " + out + " " + std::to_string(p.frameCount()) + " -o " + png), 0);
+    const std::string probe = s.home.path("probe.txt");
+    ASSERT_EQ(std::system(("ffmpeg -loglevel error -i " + png +
+                           " -vf crop=1:1:700:500 -f rawvideo -pix_fmt rgb24 - | od -An -tx1 > " + probe)
+                              .c_str()),
+              0);
+    FILE* f = fopen(probe.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    char line[64] = {};
+    ASSERT_NE(fgets(line, sizeof line, f), nullptr);
+    fclose(f);
+    EXPECT_EQ(std::string(line), " 20 40 80\n");
+    EXPECT_NE(s.tavlo("frame " + out + " 9999 -o " + png + " 2>/dev/null"), 0);
 }
 
 TEST(RecordCommand, ControlStopsARecordingOfAnArea) {

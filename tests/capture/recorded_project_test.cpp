@@ -1,0 +1,108 @@
+// A recording saved as a project file and opened again: every frame's picture, painted from the
+// project file by the frame store, is the screen that was grabbed for it, whether the frames are
+// visited in order, backwards or at random.
+#include "capture/recording_control.h"
+
+#include "project/frame_store.h"
+#include "project/project_file.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/synthetic_scene.h"
+#include "tests/support/temp_home.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace tavlo::capture {
+namespace {
+
+struct Saved {
+    std::vector<std::vector<std::uint32_t>> truth;
+    project::Project project;
+};
+
+Saved recordAndReopen(const test::TempHome& home, bool compressed) {
+    test::SyntheticScene scene(160, 100, 9);
+    scene.fillAt(100, {5, 5, 60, 40}, 0x00FF8040);
+    scene.noiseAt(300, {70, 20, 150, 90});
+    scene.scrollAt(500, {0, 60, 160, 100}, 6);
+    scene.fillAt(650, {0, 0, 160, 100}, 0x00102030);
+    scene.fillAt(800, {20, 20, 21, 21}, 0x00FFFFFF);
+    test::RecordingPrompts ui;
+    project::Project recorded;
+    RecordingControl control(recorded, ui, scene, nullptr, nullptr, &scene);
+    RecordingSetup setup;
+    setup.tempFolder = home.root();
+    setup.capture.captureRate = 10;
+    setup.capture.compressed = compressed;
+    std::string error;
+    EXPECT_TRUE(control.start(setup, error)) << error;
+    for (int t = 0; t < 1000; t += 50) {
+        scene.advance(50);
+        control.tick();
+    }
+    EXPECT_TRUE(control.stop());
+    const std::string path = home.path(compressed ? "c.tavlo" : "r.tavlo");
+    EXPECT_TRUE(control.keep(path));
+
+    Saved s;
+    const std::vector<std::uint32_t>* prev = nullptr;
+    for (const auto& g : scene.grabs()) {
+        if (!prev || *prev != g.pixels) s.truth.push_back(g.pixels);
+        prev = &g.pixels;
+    }
+    // The stop's last forced capture repeats the last picture as a frame of its own.
+    while (s.truth.size() < std::size_t(recorded.frameCount())) s.truth.push_back(s.truth.back());
+    project::LoadOptions o;
+    o.readOnly = true;
+    EXPECT_TRUE(project::load(ui, path, s.project, o));
+    return s;
+}
+
+bool matches(const project::PixelBuffer& got, const std::vector<std::uint32_t>& want, bool compressed) {
+    if (got.pixels.size() != want.size()) return false;
+    double se = 0;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        if (!compressed) {
+            if ((got.pixels[i] & 0x00FEFFFF) != (want[i] & 0x00FEFFFF)) return false; // red's low bit
+            continue;
+        }
+        for (int sh = 0; sh < 24; sh += 8) {
+            double d = double((got.pixels[i] >> sh) & 0xFF) - double((want[i] >> sh) & 0xFF);
+            se += d * d;
+        }
+    }
+    return !compressed || se / (want.size() * 3.0) < 40.0; // JPEG blocks: above 32 dB
+}
+
+TEST(RecordedProject, EveryFramePaintsToItsScreenInAnyOrder) {
+    for (bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed ? "compressed" : "run-length");
+        test::TempHome home;
+        Saved s = recordAndReopen(home, compressed);
+        const int n = s.project.frameCount();
+        ASSERT_GE(n, 5);
+        ASSERT_EQ(std::size_t(n), s.truth.size());
+        project::FrameStore store(s.project);
+        std::string error;
+        ASSERT_TRUE(store.open(error)) << error;
+        project::PixelBuffer pic;
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(store.framePicture(i, pic));
+            EXPECT_TRUE(matches(pic, s.truth[std::size_t(i)], compressed)) << "forwards " << i;
+        }
+        for (int i = n - 1; i >= 0; --i) {
+            ASSERT_TRUE(store.framePicture(i, pic));
+            EXPECT_TRUE(matches(pic, s.truth[std::size_t(i)], compressed)) << "backwards " << i;
+        }
+        std::mt19937 rng(4);
+        for (int k = 0; k < 20; ++k) {
+            int i = int(rng() % unsigned(n));
+            ASSERT_TRUE(store.framePicture(i, pic));
+            EXPECT_TRUE(matches(pic, s.truth[std::size_t(i)], compressed)) << "random " << i;
+        }
+        EXPECT_LE(store.decodedPixels(), store.budgetPixels());
+    }
+}
+
+} // namespace
+} // namespace tavlo::capture
