@@ -1,35 +1,69 @@
 #include "app/custom_defaults.h"
 
 #include "core/file_util.h"
-#include "core/line_format.h"
+#include "project/section_io.h"
+#include "project/settings_block.h"
 
 namespace tavlo {
 
 std::string formatCustomDefaults(const CustomDefaults& d) {
-    LineWriter w;
-    w.putInt(kCustomDefaultsVersion);
-    for (std::uint32_t c : d.controlBarColours) w.putU32(c);
-    w.putFloat(d.playbackSpeed);
-    w.putFloat(d.swfDelayScale);
-    w.putInt(d.showAllTime);
-    w.putInt(d.largeControls);
-    w.putInt(d.useSwfContainer);
+    project::SectionWriter w;
+    w.integer(kCustomDefaultsVersion);
+    for (std::uint32_t c : d.controlBarColours) w.u32(c);
+    project::writeSettingsBlock(w, d.annotationDefaults, d.settings, project::SettingsForm::CustomDefaults);
+    for (int v : d.videoExport) w.integer(v);
+    for (int v : d.htmlPage) w.integer(v);
+    w.integer(d.flashEffects1);
+    w.integer(d.htmlSetting);
+    w.real(d.playbackSpeed);
+    w.real(d.swfDelayScale);
+    w.integer(d.flashEffects2);
+    for (int v : d.controlBar) w.integer(v);
+    w.integer(d.recorderValue1);
+    w.integer(d.flashEffects3);
+    w.integer(d.frameCanvasValue);
+    w.integer(d.recorderValue2);
+    for (int v : d.flashEffects4) w.integer(v);
+    w.integer(d.showAllTime);
+    w.integer(d.controlBar751);
+    w.integer(d.largeControls);
+    w.integer(d.useSwfContainer);
+    w.integer(d.videoExport841);
     return w.take();
 }
 
 bool parseCustomDefaults(std::string_view bytes, CustomDefaults& out) {
-    LineReader lines(bytes);
+    project::SectionReader r(bytes);
     int version = 0;
-    if (!lines.getInt(version) || version < 100 || version > kCustomDefaultsVersion) return false;
+    if (!r.integer(version) || version < 100 || version > kCustomDefaultsVersion) return false;
     CustomDefaults d = out;
-    VersionedReader r(lines, version);
-    for (std::uint32_t& c : d.controlBarColours) r.item(100, c);
-    r.item(100, d.playbackSpeed);
-    r.item(100, d.swfDelayScale);
-    r.item(748, d.showAllTime);
-    r.item(811, d.largeControls);
-    r.item(831, d.useSwfContainer);
-    if (lines.failed()) return false;
+    for (std::uint32_t& c : d.controlBarColours)
+        if (!r.u32(c)) return false;
+    if (!project::readSettingsBlock(r, version, d.annotationDefaults, d.settings,
+                                    project::SettingsForm::CustomDefaults))
+        return false;
+    auto ints = [&](auto& a) {
+        for (int& v : a)
+            if (!r.integer(v)) return false;
+        return true;
+    };
+    auto flag = [&](bool& b) {
+        int v;
+        if (!r.integer(v)) return false;
+        b = v != 0;
+        return true;
+    };
+    bool ok = ints(d.videoExport) && ints(d.htmlPage) && r.integer(d.flashEffects1) &&
+              r.integer(d.htmlSetting) && r.real(d.playbackSpeed) && r.real(d.swfDelayScale) &&
+              r.integer(d.flashEffects2) && ints(d.controlBar) && r.integer(d.recorderValue1) &&
+              r.integer(d.flashEffects3) && r.integer(d.frameCanvasValue) && r.integer(d.recorderValue2) &&
+              ints(d.flashEffects4);
+    if (ok && version >= 748) ok = flag(d.showAllTime);
+    if (ok && version >= 751) ok = r.integer(d.controlBar751);
+    if (ok && version >= 811) ok = flag(d.largeControls);
+    if (ok && version >= 831) ok = flag(d.useSwfContainer);
+    if (ok && version >= 841) ok = r.integer(d.videoExport841);
+    if (!ok || !r.ok()) return false;
     out = d;
     return true;
 }
