@@ -419,13 +419,7 @@ Tag readBody(uint16_t code, SwfReader& b) {
     case TagCode::DefineBitsJpeg3: {
         DefineBitsJpeg3 d;
         d.id = b.readU16();
-        uint32_t offset = b.readU32();
-        std::vector<uint8_t> data = b.readBytes(offset);
-        if (data.size() >= 4 && data[0] == 0xFF && data[1] == 0xD8 && data[data.size() - 2] == 0xFF &&
-            data[data.size() - 1] == 0xD9)
-            d.jpeg.bytes.assign(data.begin() + 2, data.end() - 2);
-        else
-            b.fail();
+        d.jpeg.bytes = b.readBytes(b.readU32());
         d.alpha = readPayload(b);
         return d;
     }

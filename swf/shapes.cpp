@@ -34,7 +34,14 @@ std::shared_ptr<SwfBitmap> SwfBitmap::jpegAlpha(SwfContext& ctx, int width, int 
                                                 size_t jpegLength, const uint8_t* alpha, size_t alphaLength) {
     DefineBitsJpeg3 t;
     t.id = ctx.nextCharacterId();
-    t.jpeg = ctx.cachePayload(std::vector<uint8_t>(jpeg, jpeg + jpegLength));
+    // A complete JPEG stream goes in as it is: wrapping it in a second pair of start and end markers
+    // makes players reject the picture. Data without a start marker still gets the pair.
+    std::vector<uint8_t> data;
+    bool framed = jpegLength >= 2 && jpeg[0] == 0xFF && jpeg[1] == 0xD8;
+    if (!framed) data = {0xFF, 0xD8};
+    data.insert(data.end(), jpeg, jpeg + jpegLength);
+    if (!framed) data.insert(data.end(), {0xFF, 0xD9});
+    t.jpeg = ctx.cachePayload(std::move(data));
     t.alpha = ctx.cachePayload(deflate9(alpha, alphaLength));
     uint16_t id = t.id;
     return std::shared_ptr<SwfBitmap>(new SwfBitmap(id, width, height, std::move(t)));

@@ -282,8 +282,8 @@ struct DefineBitsJpeg2 {
     bool operator==(const DefineBitsJpeg2&) const = default;
 };
 
-// The body frames the JPEG data with 0xFF 0xD8 before and 0xFF 0xD9 after; `jpeg` is what lies
-// between them, `alpha` the zlib-compressed alpha plane.
+// `jpeg` is a complete JPEG stream (the alpha offset is its length), `alpha` the zlib-compressed
+// alpha plane.
 struct DefineBitsJpeg3 {
     uint16_t id = 0;
     Payload jpeg;

@@ -150,12 +150,8 @@ struct BodyWriter {
     }
     void operator()(const DefineBitsJpeg3& d) {
         s.writeU16(d.id);
-        s.writeU32(d.jpeg.size() + 4);
-        s.writeU8(0xFF);
-        s.writeU8(0xD8);
+        s.writeU32(d.jpeg.size());
         writePayload(s, d.jpeg);
-        s.writeU8(0xFF);
-        s.writeU8(0xD9);
         writePayload(s, d.alpha);
     }
     void operator()(const DefineBitsLossless& d) {
