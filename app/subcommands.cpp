@@ -5,9 +5,11 @@ namespace tavlo {
 extern const Subcommand kRecordCommand;
 extern const Subcommand kControlCommand;
 extern const Subcommand kFrameCommand;
+extern const Subcommand kInfoCommand;
 
 const std::vector<Subcommand>& subcommands() {
-    static const std::vector<Subcommand> list = {kRecordCommand, kControlCommand, kFrameCommand};
+    static const std::vector<Subcommand> list = {kRecordCommand, kControlCommand, kFrameCommand,
+                                                 kInfoCommand};
     return list;
 }
 
