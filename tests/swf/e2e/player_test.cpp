@@ -137,6 +137,14 @@ protected:
         text.setFontHeight(tw(30));
         text.setAlign(0);
 
+        // A second field placed with PlaceObject3, as when text is cached as a bitmap.
+        ctx.cacheTextAsBitmap = true;
+        SwfTextField cached(ctx, tw(10), tw(240), tw(250), tw(290), u"WWWW MMMM");
+        cached.setFont(font);
+        cached.setFontHeight(tw(30));
+        cached.setAlign(0);
+        ctx.cacheTextAsBitmap = false;
+
         SwfRectangle up(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1), over(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1),
             down(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1);
         up.setFillColour({0, 160, 0, 255});
@@ -148,7 +156,7 @@ protected:
         button.addStep(GetUrlStep("FSCommand:key", "k", 0), 0, 'k');
 
         for (SwfObject* o : std::initializer_list<SwfObject*>{&solid, &linear, &radial, &eight, &wide, &photo,
-                                                               &masked, &clip, &font, &text, &button})
+                                                               &masked, &clip, &font, &text, &cached, &button})
             f.place(*o);
         f.addStep(GetUrlStep("FSCommand:ready", "1", 0));
         f.addStep(StopStep());
@@ -162,11 +170,14 @@ protected:
     json probeSteps() const {
         json points = json::array();
         for (const Probe& p : kProbes) points.push_back({p.x, p.y});
-        json text = json::array();
+        json text = json::array(), cachedText = json::array();
         for (int y = 184; y < 226; y += 2)
-            for (int x = 12; x < 200; x += 3) text.push_back({x, y});
+            for (int x = 12; x < 200; x += 3) {
+                text.push_back({x, y});
+                cachedText.push_back({x, y + 60});
+            }
         return json::array({{{"waitFor", "ready"}}, {{"wait", 300}}, {{"pixels", "probes"}, {"points", points}},
-                            {{"pixels", "text"}, {"points", text}}});
+                            {{"pixels", "text"}, {"points", text}}, {{"pixels", "cached text"}, {"points", cachedText}}});
     }
 
     void expectProbes(const json& result) {
@@ -176,10 +187,12 @@ protected:
             const Probe& p = kProbes[i];
             EXPECT_TRUE(near(px[i], p.r, p.g, p.b, 40)) << p.name << ": " << px[i].dump();
         }
-        int dark = 0;
-        for (const json& t : result["pixels"]["text"])
-            if (t[0].get<int>() < 100 && t[1].get<int>() < 100 && t[2].get<int>() < 100) ++dark;
-        EXPECT_GT(dark, 10) << "no text drawn in the text field";
+        for (const char* field : {"text", "cached text"}) {
+            int dark = 0;
+            for (const json& t : result["pixels"][field])
+                if (t[0].get<int>() < 100 && t[1].get<int>() < 100 && t[2].get<int>() < 100) ++dark;
+            EXPECT_GT(dark, 10) << "no text drawn in the field: " << field;
+        }
     }
 };
 
@@ -270,6 +283,52 @@ TEST_F(PlayerTest, AdpcmStreamDecodesWithFfmpegToItsLength) {
         power += double(want) * want;
     }
     EXPECT_GT(10 * std::log10(power / std::max(error, 1.0)), 20.0) << "decoded sound is not the sine";
+}
+
+TEST_F(PlayerTest, Mp3StreamFromAnEncodedFileDecodesWithFfmpeg) {
+    const int rate = 22050;
+    std::vector<uint8_t> raw;
+    for (int i = 0; i < rate; ++i) {
+        int16_t v = int16_t(10000 * std::sin(2 * 3.14159265358979 * 440 * i / rate));
+        raw.push_back(uint8_t(v));
+        raw.push_back(uint8_t(uint16_t(v) >> 8));
+    }
+    std::string rawPath = home.path("in.raw"), mp3 = home.path("in.mp3");
+    writeBytes(rawPath, raw);
+    ASSERT_EQ(test::runCommand("lame --quiet -r -s 22.05 --bitwidth 16 --signed --little-endian -m m -b 32 "
+                               "--add-id3v2 --tt Tavlo '" + rawPath + "' '" + mp3 + "' 2>/dev/null"),
+              0);
+    auto sound = SwfStreamSound::fromMp3File(ctx, mp3, 12);
+    SwfMovie movie(ctx);
+    movie.frame(0).place(*sound);
+    std::vector<std::unique_ptr<SwfStreamBlock>> blocks;
+    for (int i = 0; i < 20; ++i) {
+        blocks.push_back(std::make_unique<SwfStreamBlock>(ctx, *sound, false));
+        movie.frame(i).place(*blocks.back());
+    }
+    std::string path = home.path("mp3.swf"), out = home.path("mp3.raw");
+    ASSERT_EQ(movie.save(path), SaveResult::Written);
+    EXPECT_EQ(test::yaswfpProblems(path), "");
+    auto heads = test::tagsOf<SoundStreamHead>(test::parsedFile(path).tags);
+    ASSERT_EQ(heads.size(), 1u);
+    EXPECT_EQ(heads[0].format, SoundFormat::Mp3);
+    std::string log;
+    ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + path + "' -f s16le -ac 1 -ar 22050 '" + out + "' 2>&1",
+                               &log),
+              0)
+        << log;
+    std::vector<uint8_t> bytes = test::fileBytes(out);
+    size_t decoded = bytes.size() / 2;
+    // Every frame of the file, with the encoder's delay and padding: a little over one second.
+    EXPECT_GE(decoded, size_t(rate));
+    EXPECT_LE(decoded, sound->totalSamples());
+    // The sine is there: about 880 zero crossings in a second of 440 Hz.
+    int crossings = 0;
+    for (size_t i = 2; i + 1 < decoded && i < size_t(rate); ++i) {
+        int16_t a = int16_t(bytes[2 * i - 2] | bytes[2 * i - 1] << 8), b = int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+        if ((a < 0) != (b < 0)) ++crossings;
+    }
+    EXPECT_NEAR(crossings, 880, 90);
 }
 
 } // namespace
