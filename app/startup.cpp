@@ -1,10 +1,9 @@
 #include "app/startup.h"
 
-#include "app/application.h"
 #include "app/command_line.h"
 #include "app/subcommands.h"
 #include "core/cli_prompts.h"
-#include "platform/crash_handler.h"
+#include "core/ui_prompts.h"
 
 #include <cstdio>
 
@@ -36,7 +35,7 @@ void printHelp() {
 
 } // namespace
 
-int runTavlo(const std::vector<std::string>& args) {
+int runTavlo(const std::vector<std::string>& args, WindowsEntry windows) {
     if (!args.empty()) {
         if (args[0] == "--version") {
             std::printf("%s\n", kVersionText);
@@ -50,23 +49,17 @@ int runTavlo(const std::vector<std::string>& args) {
             return sub->run(std::vector<std::string>(args.begin() + 1, args.end()));
     }
 
-    CliPrompts cli;
-    Application app(Paths(Environment::fromProcess()), cli);
-    installCrashHandler({app.paths().userFolder(), app.paths().userFolder(), app.paths().installLocation()});
-
     CommandLine cl = parseCommandLine(args);
     if (!cl.errors.empty()) {
+        CliPrompts cli;
         for (const std::string& e : cl.errors) cli.message(e, "Tavlo 错误", Icon::Error);
         return 2;
     }
-    app.loadSettings();
-    // The recorder and editor windows are not part of this build yet; say so instead of
-    // pretending to start them.
-    cli.message(
-        "The recorder window is not available in this build. See \"tavlo --help\" for what it can do.",
-        "Tavlo", Icon::Information);
-    app.saveSettings();
-    return 1;
+    if (!windows) {
+        std::fprintf(stderr, "tavlo: this build has no windows; see \"tavlo --help\" for what it can do.\n");
+        return 1;
+    }
+    return windows(args, cl);
 }
 
 } // namespace tavlo

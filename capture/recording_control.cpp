@@ -149,7 +149,7 @@ bool RecordingControl::stop() {
     return complete;
 }
 
-bool RecordingControl::keep(const std::string& path) {
+bool RecordingControl::keep(const std::string& path, const std::string& folder) {
     if (!stopped_ || !writer_) return false;
     // The times are tidied before the save, so the file holds what the editor will show.
     tidyFrameTimes(project_, false);
@@ -159,6 +159,7 @@ bool RecordingControl::keep(const std::string& path) {
     project::RecordingFiles files{writer_->dataPath(), writer_->indexPath()};
     project::SaveRecordingOptions options;
     options.commandLinePath = path;
+    options.initialFolder = folder;
     if (!project::saveRecording(ui_, project_, files, options)) return false;
     writer_->removeFiles();
     recording_ = false;

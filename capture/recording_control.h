@@ -67,9 +67,10 @@ public:
     // "Finishing video compression" (cancel switches the rest to the fast encoding), the full
     // disk or memory messages. Runs once; true when the capture files are complete.
     bool stop();
-    // Turns the capture files into the project file `path` (the save dialog when empty) and
-    // removes them. False when the save failed or was cancelled; the files then stay.
-    bool keep(const std::string& path);
+    // Turns the capture files into the project file `path` (the save dialog, opening in
+    // `folder`, when empty) and removes them. False when the save failed or was cancelled; the
+    // files then stay.
+    bool keep(const std::string& path, const std::string& folder = "");
     // Throws the recording away: closes and deletes the capture files.
     void discard();
 

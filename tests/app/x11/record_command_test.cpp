@@ -108,6 +108,30 @@ TEST(RecordCommand, ControlStopsARecordingOfAnArea) {
     EXPECT_NE(s.tavlo("control stop 2>/dev/null"), 0); // nothing runs any more
 }
 
+TEST(RecordCommand, ClassicSwitchesRecordHiddenIntoAFileAndClose) {
+    Session s;
+    ASSERT_TRUE(s.display.ok());
+    const std::string out = s.home.path("classic.tavlo");
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(TAVLO_BINARY, TAVLO_BINARY, ("/r:" + out).c_str(), "/h", "/s:100,50,300,450",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int answered = -1;
+    for (int i = 0; i < 80 && answered != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        answered = s.tavlo("control save 2>/dev/null");
+    }
+    EXPECT_EQ(answered, 0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0); // "/r:" closes the program once saved
+    project::Project p = s.load(out);
+    EXPECT_EQ(p.frameWidth, 400 - 6); // the area lies 3 pixels inside the frame at left 50, top 100
+    EXPECT_EQ(p.frameHeight, 200 - 6);
+}
+
 TEST(RecordCommand, BadArgumentsAreRefusedWithAMessage) {
     Session s;
     EXPECT_EQ(s.tavlo("record 2>/dev/null"), 2);
