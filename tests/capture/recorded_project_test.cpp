@@ -106,3 +106,66 @@ TEST(RecordedProject, EveryFramePaintsToItsScreenInAnyOrder) {
 
 } // namespace
 } // namespace tavlo::capture
+
+namespace tavlo::capture {
+namespace {
+
+// Pan mode: the area follows the pointer over the monitor; the project keeps the whole monitor
+// as the key image's background and each frame's place in it, and the frame store shows every
+// frame as the area of the screen it was grabbed from.
+TEST(RecordedProject, PanRecordingShowsTheAreaWhereItWas) {
+    test::TempHome home;
+    test::SyntheticScene scene(400, 240, 11);
+    // A screen that differs everywhere, so a misplaced area cannot look right by chance.
+    scene.noiseAt(0, {0, 0, 400, 240});
+    scene.pointerPath(0, 100, 100, 400, 395, 120); // off to the right: the area follows
+    scene.advance(1);
+    test::RecordingPrompts ui;
+    project::Project recorded;
+    RecordingControl control(recorded, ui, scene, &scene, nullptr, &scene);
+    RecordingSetup setup;
+    setup.tempFolder = home.root();
+    setup.capture.mode = 1;
+    setup.capture.pan = true;
+    setup.capture.frameWindow = {37, 37, 163, 163}; // a 120 × 120 area at (40, 40)
+    setup.capture.captureRate = 20;
+    setup.capture.recordPointer = false;
+    std::string error;
+    ASSERT_TRUE(control.start(setup, error)) << error;
+    for (int t = 0; t < 1500; t += 25) {
+        scene.advance(25);
+        control.tick();
+    }
+    EXPECT_GT(control.session()->area().left, 40); // it moved
+    ASSERT_TRUE(control.stop());
+    const std::string path = home.path("pan.tavlo");
+    ASSERT_TRUE(control.keep(path));
+
+    project::Project p;
+    project::LoadOptions o;
+    o.readOnly = true;
+    ASSERT_TRUE(project::load(ui, path, p, o));
+    ASSERT_TRUE(p.head()->data.panBackground.has_value());
+    EXPECT_EQ(p.head()->frame.keyImage, 1);
+    project::FrameStore store(p);
+    ASSERT_TRUE(store.open(error)) << error;
+    project::PixelBuffer pic;
+    int moved = 0;
+    for (int i = 0; i < p.frameCount(); ++i) {
+        ASSERT_TRUE(store.framePicture(i, pic));
+        const auto& f = p.frames()[std::size_t(i)]->frame;
+        const int ox = f.captureOffset[0], oy = f.captureOffset[1];
+        moved += ox != 40;
+        // The static noise screen: the frame shows the screen's pixels at its offset.
+        bool same = true;
+        for (int y = 0; y < 120 && same; y += 7)
+            for (int x = 0; x < 120 && same; x += 7)
+                same = (pic.row(y)[x] & 0x00FEFFFF) ==
+                       (scene.picture()[std::size_t(y + oy) * 400 + x + ox] & 0x00FEFFFF);
+        EXPECT_TRUE(same) << "frame " << i << " at " << ox << "," << oy;
+    }
+    EXPECT_GT(moved, 0);
+}
+
+} // namespace
+} // namespace tavlo::capture
