@@ -39,7 +39,16 @@ RecordingControl::~RecordingControl() {
     }
 }
 
-bool RecordingControl::start(const RecordingSetup& setup, std::string& error) {
+bool RecordingControl::start(const RecordingSetup& given, std::string& error) {
+    RecordingSetup setup = given;
+    if (setup.capture.continuous) {
+        // Saving a loop of segments needs them joined in order of age, which is still to come;
+        // a normal recording keeps everything instead of losing the save.
+        ui_.message("Continuous recording is not part of this build yet; this recording keeps everything "
+                    "from its start.",
+                    "Tavlo Warning", Icon::Warning);
+        setup.capture.continuous = false;
+    }
     project::CaptureOptions options;
     options.folder = setup.tempFolder;
     options.compressed = setup.capture.compressed;
