@@ -49,7 +49,7 @@ int runRecord(const std::vector<std::string>& args) {
     std::string output;
     std::optional<Rect> area;
     bool window = false, pointer = true, compressed = false;
-    int monitor = 1, rate = 10;
+    int monitor = 1, rate = 0;
     double seconds = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -111,9 +111,14 @@ int runRecord(const std::vector<std::string>& args) {
 
     capture::RecordingSetup setup;
     setup.tempFolder = app.config().tempDirectory;
-    setup.capture.captureRate = rate;
-    setup.capture.pointerRate = std::max(rate, 30);
-    setup.capture.compressed = compressed;
+    // The recording options of the state file, unless the command line says otherwise.
+    const RecordingOptions& ro = app.state().recording;
+    setup.capture.captureRate = rate > 0 ? rate : ro.captureRate;
+    setup.capture.pointerRate = ro.pointerRate;
+    setup.capture.recordPointer = ro.recordPointer;
+    setup.capture.smoothPointer = ro.smoothPointer;
+    setup.capture.compressed = compressed || ro.compressed;
+    setup.quality = ro.quality;
     setup.capture.bubbleNavigation = app.config().calloutNavigation;
     setup.capture.freeDiskBytes = platform::freeDiskBytes(setup.tempFolder);
     if (area || window) {

@@ -50,6 +50,10 @@ std::string formatState(const AppState& s, const AppConfig& c) {
     w.putInt(s.capture.monitor);
     w.putInt(s.capture.pan);
     putRect(w, s.capture.area);
+    const RecordingOptions& ro = s.recording;
+    for (int v : {ro.captureRate, ro.pointerRate, int(ro.recordPointer), int(ro.smoothPointer),
+                  int(ro.compressed), ro.quality, ro.loopMinutes})
+        w.putInt(v);
     w.putInt(s.recordSound);
     w.putFloat(c.swfDelayScale);
     w.putFloat(c.playbackSpeed);
@@ -92,6 +96,14 @@ bool parseState(std::string_view bytes, AppState& s, AppConfig& c) {
     r.item(100, s.capture.monitor);
     r.item(100, s.capture.pan);
     getRect(r, 100, s.capture.area);
+    RecordingOptions& ro = s.recording;
+    r.item(100, ro.captureRate);
+    r.item(100, ro.pointerRate);
+    r.item(100, ro.recordPointer);
+    r.item(100, ro.smoothPointer);
+    r.item(100, ro.compressed);
+    r.item(100, ro.quality);
+    r.item(100, ro.loopMinutes);
     r.item(100, s.recordSound);
     r.item(100, c.swfDelayScale);
     r.item(100, c.playbackSpeed);
@@ -130,6 +142,10 @@ bool parseState(std::string_view bytes, AppState& s, AppConfig& c) {
     // Keep values that a damaged file could make harmful within their ranges.
     s.capture.mode = std::clamp(s.capture.mode, 0, 2);
     if (s.capture.monitor < 1) s.capture.monitor = 1;
+    ro.captureRate = std::clamp(ro.captureRate, 1, 1000);
+    ro.pointerRate = std::clamp(ro.pointerRate, 1, 1000);
+    ro.quality = std::clamp(ro.quality, 0, 100);
+    ro.loopMinutes = std::clamp(ro.loopMinutes, 0, 24 * 60);
     if (!(c.playbackSpeed > 0.0 && c.playbackSpeed < 100.0)) c.playbackSpeed = 1.0;
     if (!(c.swfDelayScale > 0.0 && c.swfDelayScale < 100.0)) c.swfDelayScale = 1.0;
     return true;

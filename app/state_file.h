@@ -20,6 +20,17 @@ struct CaptureAreaSettings {
     Rect area{100, 100, 740, 580};
 };
 
+// The recording options ("录制选项").
+struct RecordingOptions {
+    int captureRate = 10;       // screen grabs a second
+    int pointerRate = 30;       // pointer samples a second
+    bool recordPointer = true;  // "录制鼠标"
+    bool smoothPointer = false; // "平滑移动"
+    bool compressed = false;    // "原始视频使用额外压缩"
+    int quality = 80;           // capture quality of blocks, 0 to 100
+    int loopMinutes = 0;        // "在此循环中录制:" (with "continuous_recording=")
+};
+
 struct WindowPosition {
     std::string name;
     Rect rect;
@@ -29,6 +40,7 @@ struct WindowPosition {
 struct AppState {
     Rect recorderWindow{-1, -1, -1, -1}; // -1: let the window system place it
     CaptureAreaSettings capture;
+    RecordingOptions recording;
     bool recordSound = false;
     std::vector<std::string> recentFiles; // newest last
     std::string outputName;

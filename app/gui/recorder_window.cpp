@@ -1,6 +1,7 @@
 #include "app/gui/recorder_window.h"
 
 #include "app/gui/finish_dialog.h"
+#include "app/gui/recording_options_dialog.h"
 #include "core/file_util.h"
 #include "platform/disk_space.h"
 #include "platform/restart.h"
@@ -140,6 +141,9 @@ void RecorderWindow::buildControls() {
     connect(startButton_, &QPushButton::clicked, this, [this] { startRecording(); });
     editButton_ = new QPushButton(QString::fromUtf8(kEditLabel), this);
     connect(editButton_, &QPushButton::clicked, this, [this] { chooseAndOpen(); });
+    auto* more = new QPushButton(QString::fromUtf8("更多选项..."), this);
+    connect(more, &QPushButton::clicked, this, [this] { editRecordingOptions(); });
+    layout->addWidget(more, 2, 1);
     auto* combine = new QPushButton(QString::fromUtf8("合并"), this);
     connect(combine, &QPushButton::clicked, this, [this] {
         prompts_.message("Combining projects is not part of this build yet.", "Tavlo", Icon::Information);
@@ -163,6 +167,8 @@ void RecorderWindow::buildMenus() {
     sound->setCheckable(true);
     sound->setChecked(app_.state().recordSound);
     connect(sound, &QAction::toggled, this, [this](bool on) { app_.state().recordSound = on; });
+    auto* optionsDialog = options->addAction(QString::fromUtf8("录制选项(&C)...\tCtrl+V"));
+    connect(optionsDialog, &QAction::triggered, this, [this] { editRecordingOptions(); });
     auto* help = bar->addMenu(QString::fromUtf8("帮助"));
     connect(help->addAction(QString::fromUtf8("内容(&C)\tF1")), &QAction::triggered, this,
             [this] { openHelp(app_.paths().installLocation(), "help_welcome.htm"); });
@@ -193,6 +199,17 @@ void RecorderWindow::fillRecentMenu() {
     fileMenu_->addSeparator();
     connect(fileMenu_->addAction(QString::fromUtf8("退出(&E)")), &QAction::triggered, this,
             [this] { close(); });
+}
+
+void RecorderWindow::editRecordingOptions() {
+    // The hot keys rest while a dialog has the keyboard.
+    if (hotKeys_) hotKeys_->unregisterAll();
+    RecordingOptionsDialog dialog(app_.state().recording, app_.config().continuousRecording, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        app_.state().recording = dialog.options();
+        app_.config().continuousRecording = dialog.continuous();
+    }
+    if (hotKeys_) hotKeys_->registerKeys(platform::recorderHotKeys(app_.config().alternatePause));
 }
 
 void RecorderWindow::refresh() {
@@ -316,6 +333,14 @@ void RecorderWindow::startRecording() {
     setup.capture.mode = model_->mode();
     setup.capture.monitor = model_->monitor();
     setup.capture.pan = model_->pan();
+    const RecordingOptions& ro = app_.state().recording;
+    setup.capture.captureRate = ro.captureRate;
+    setup.capture.pointerRate = ro.pointerRate;
+    setup.capture.recordPointer = ro.recordPointer;
+    setup.capture.smoothPointer = ro.smoothPointer;
+    setup.capture.compressed = ro.compressed;
+    setup.capture.loopMinutes = ro.loopMinutes;
+    setup.quality = ro.quality;
     setup.capture.continuous = app_.config().continuousRecording;
     setup.capture.bubbleNavigation = app_.config().calloutNavigation;
     setup.capture.freeDiskBytes = platform::freeDiskBytes(setup.tempFolder);

@@ -50,6 +50,7 @@ private:
     void fillRecentMenu();
     void showTray(bool paused);
     void registerHotKeys();
+    void editRecordingOptions();
 
     Application& app_;
     CommandLine commandLine_;

@@ -16,6 +16,7 @@ TEST(StateFile, RoundTripsEveryItem) {
     s.recorderWindow = {10, 20, 330, 260};
     s.capture = {1, 2, true, {5, 6, 805, 606}};
     s.recordSound = true;
+    s.recording = {25, 60, false, true, true, 55, 12};
     for (int i = 0; i < 7; ++i) addRecentFile(s, "/p/demo" + std::to_string(i) + ".tavlo");
     s.outputName = "lesson 1";
     s.outputFolder = "/home/u/out";
@@ -38,6 +39,12 @@ TEST(StateFile, RoundTripsEveryItem) {
     EXPECT_TRUE(s2.capture.pan);
     EXPECT_EQ(s2.capture.area, s.capture.area);
     EXPECT_TRUE(s2.recordSound);
+    EXPECT_EQ(s2.recording.captureRate, 25);
+    EXPECT_EQ(s2.recording.pointerRate, 60);
+    EXPECT_FALSE(s2.recording.recordPointer);
+    EXPECT_TRUE(s2.recording.smoothPointer && s2.recording.compressed);
+    EXPECT_EQ(s2.recording.quality, 55);
+    EXPECT_EQ(s2.recording.loopMinutes, 12);
     EXPECT_EQ(s2.recentFiles, s.recentFiles);
     EXPECT_EQ(s2.outputName, "lesson 1");
     EXPECT_EQ(s2.outputFolder, "/home/u/out");
