@@ -70,6 +70,7 @@ public:
     const Rect& area() const { return area_; }
     TimerSchedule schedule() const { return schedule_; }
     PointerSampler* sampler() { return sampler_.get(); }
+    bool recordsPointerOnThread() const { return settings_.recordPointer; }
     // Optional: also tell the recorder about the frame window hiding once pan moved the area.
     std::function<void()> onAreaMoved;
 

@@ -33,10 +33,8 @@ RecordingControl::RecordingControl(project::Project& project, UiPrompts& ui, pla
       clock_(clock ? *clock : ownClock_) {}
 
 RecordingControl::~RecordingControl() {
-    if (recording_ && !stopped_) {
-        session_.reset();
-        if (writer_) writer_->finish();
-    }
+    session_.reset();
+    if (writer_ && !writerFinished_) writer_->finish();
 }
 
 bool RecordingControl::start(const RecordingSetup& given, std::string& error) {
@@ -120,30 +118,28 @@ bool RecordingControl::stop() {
     }
     if (auto* s = session_->sampler()) s->stopThread();
     if (input_) input_->stop();
-    session_->tick(true); // the last picture, whole
+    session_->tick(true);      // the last picture, whole
+    session_->setPaused(true); // the time up to here belongs to the last frame
+    ownClock_.pause();
 
+    // The writer keeps running, so that the recording can go on; what matters here is that
+    // everything queued reaches the files.
     const std::int64_t queued = writer_->pendingBytes();
-    writer_->requestStop();
-    if (!writer_->drained()) {
+    if (writer_->pendingBytes() > 0) {
         auto progress = ui_.progress(kFinishingTitle);
         int checks = 0;
         bool cancelled = false;
-        while (!writer_->drained()) {
+        while (writer_->pendingBytes() > 0 && !writer_->writeFailed()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             if (++checks % 5 == 0 && queued > 0)
                 progress->setPercent(int(100 - writer_->pendingBytes() * 100 / queued));
-            if (!cancelled && progress->cancelled()) {
+            if (!cancelled && progress && progress->cancelled()) {
                 writer_->cancelCompression();
                 cancelled = true;
-                progress.reset(); // the window closes; the writer finishes in the fast form
+                progress.reset(); // the window closes; the rest is stored in the fast form
             }
         }
     }
-    const bool complete = writer_->finish();
-    // The writer counted every pixel it encoded.
-    const auto& counted = writer_->histogram();
-    if (project_.colourHistogram.size() != counted.size()) project_.colourHistogram.assign(counted.size(), 0);
-    for (std::size_t i = 0; i < counted.size(); ++i) project_.colourHistogram[i] += counted[i];
 
     switch (StopReason(stopReason_.load())) {
     case StopReason::FullDisk:
@@ -155,16 +151,43 @@ bool RecordingControl::stop() {
     case StopReason::Save:
         break;
     }
-    return complete;
+    return !writer_->writeFailed();
+}
+
+bool RecordingControl::continueRecording() {
+    if (!recording_ || !stopped_ || writerFinished_) return false;
+    stopped_ = false;
+    stopRequested_ = false;
+    stopReason_ = int(StopReason::Save);
+    if (input_) input_->start();
+    ownClock_.resume();
+    session_->setPaused(false);
+    if (auto* s = session_->sampler(); s && session_->recordsPointerOnThread()) s->startThread();
+    return true;
+}
+
+bool RecordingControl::finishWriter() {
+    if (writerFinished_) return finishedComplete_;
+    writerFinished_ = true;
+    finishedComplete_ = writer_->finish();
+    // The writer counted every pixel it encoded.
+    const auto& counted = writer_->histogram();
+    if (project_.colourHistogram.size() != counted.size()) project_.colourHistogram.assign(counted.size(), 0);
+    for (std::size_t i = 0; i < counted.size(); ++i) project_.colourHistogram[i] += counted[i];
+    return finishedComplete_;
 }
 
 bool RecordingControl::keep(const std::string& path, const std::string& folder) {
     if (!stopped_ || !writer_) return false;
+    if (!finishWriter()) {
+        ui_.message("The capture files could not be written completely; the recording cannot be saved.",
+                    "Tavlo 错误", Icon::Error);
+        return false;
+    }
     // The times are tidied before the save, so the file holds what the editor will show.
     tidyFrameTimes(project_, false);
     if (project_.head()) project_.head()->frame.chapterMark = 1;
     if (project_.tail()) project_.tail()->frame.chapterMark = 1;
-    writer_->closeFiles();
     project::RecordingFiles files{writer_->dataPath(), writer_->indexPath()};
     project::SaveRecordingOptions options;
     options.commandLinePath = path;
@@ -178,7 +201,7 @@ bool RecordingControl::keep(const std::string& path, const std::string& folder) 
 void RecordingControl::discard() {
     if (!writer_) return;
     session_.reset();
-    writer_->finish();
+    finishWriter();
     writer_->removeFiles();
     recording_ = false;
 }

@@ -65,8 +65,10 @@ public:
 
     // The stop sequence: last forced capture, the writer drained under the progress window
     // "Finishing video compression" (cancel switches the rest to the fast encoding), the full
-    // disk or memory messages. Runs once; true when the capture files are complete.
+    // disk or memory messages. Runs once per stop; true when everything reached the files.
     bool stop();
+    // The finish dialog's "继续录制": the stopped recording goes on into the same files.
+    bool continueRecording();
     // Turns the capture files into the project file `path` (the save dialog, opening in
     // `folder`, when empty) and removes them. False when the save failed or was cancelled; the
     // files then stay.
@@ -78,6 +80,8 @@ public:
     CaptureSession* session() { return session_.get(); }
 
 private:
+    bool finishWriter();
+
     project::Project& project_;
     UiPrompts& ui_;
     platform::ScreenSource& screen_;
@@ -92,6 +96,8 @@ private:
     bool paused_ = false;
     bool stopped_ = false;
     bool externallyPaused_ = false;
+    bool writerFinished_ = false;
+    bool finishedComplete_ = false;
     std::atomic<bool> stopRequested_{false};
     std::atomic<int> stopReason_{int(StopReason::Save)};
     std::atomic<bool> togglePauseRequested_{false};

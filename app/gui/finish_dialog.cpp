@@ -18,10 +18,7 @@ FinishDialog::FinishDialog(QWidget* parent) : QDialog(parent) {
         return b;
     };
     add("停止并保存", FinishChoice::Keep)->setDefault(true);
-    // Going on into the same capture files needs the writer to stay open after the stop.
-    auto* cont = add("继续录制", FinishChoice::Continue);
-    cont->setEnabled(false);
-    cont->setToolTip(QStringLiteral("Continuing a stopped recording is not part of this build yet."));
+    add("继续录制", FinishChoice::Continue);
     add("新建录制", FinishChoice::NewRecording);
     add("退出(&E)", FinishChoice::Exit);
 }

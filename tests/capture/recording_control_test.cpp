@@ -95,6 +95,35 @@ TEST(RecordingControl, PausedTimeIsCountedInNoFrame) {
     EXPECT_EQ(captureFilesIn(r.home.root()), 0);
 }
 
+TEST(RecordingControl, ARecordingContinuedAfterItsStopIsKeptWhole) {
+    Rig r;
+    r.scene.fillAt(200, {0, 0, 40, 40}, 0x00FF0000);
+    r.scene.fillAt(2700, {50, 50, 90, 90}, 0x0000FF00); // after the pause in the finish dialog
+    std::string error;
+    ASSERT_TRUE(r.control->start(r.setup, error)) << error;
+    r.run(500);
+    r.control->requestStop();
+    r.run(50);
+    ASSERT_TRUE(r.control->stop());
+    const int before = r.project.frameCount();
+    r.scene.advance(2000); // the user thinks it over
+    ASSERT_TRUE(r.control->continueRecording());
+    EXPECT_FALSE(r.control->stopRequested());
+    r.run(500);
+    ASSERT_TRUE(r.control->stop());
+    EXPECT_GT(r.project.frameCount(), before);
+    int total = 0;
+    for (const auto& f : r.project.frames()) total += f->frame.recordedTime;
+    EXPECT_LT(total, 150); // the two seconds in the dialog are in no frame
+    const std::string path = r.home.path("continued.tavlo");
+    ASSERT_TRUE(r.control->keep(path));
+    project::Project loaded;
+    project::LoadOptions o;
+    o.readOnly = true;
+    ASSERT_TRUE(project::load(r.ui, path, loaded, o));
+    EXPECT_EQ(loaded.frameCount(), r.project.frameCount());
+}
+
 TEST(RecordingControl, FullDiskStopsWithItsMessage) {
     Rig r;
     r.setup.capture.freeDiskBytes = 6'553'600 + 10;
