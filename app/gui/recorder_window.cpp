@@ -25,9 +25,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cstdio>
 #include <thread>
 #include <unistd.h>
 
@@ -119,6 +121,7 @@ void RecorderWindow::buildControls() {
     for (int i = 0; i < 3; ++i) {
         auto* b = new QRadioButton(QString::fromUtf8(names[i]), this);
         modes_->addButton(b, i);
+        b->setProperty("helpPage", "help_fullscreen.htm");
         layout->addWidget(b, i, 0);
     }
     connect(modes_, &QButtonGroup::idClicked, this, [this](int id) {
@@ -131,9 +134,11 @@ void RecorderWindow::buildControls() {
         model_->chooseMonitor(index + 1);
         refresh();
     });
+    monitorList_->setProperty("helpPage", "help_fullscreen.htm");
     layout->addWidget(monitorList_, 0, 1);
     panBox_ = new QCheckBox(QString::fromUtf8("平移"), this);
     connect(panBox_, &QCheckBox::toggled, this, [this](bool on) { model_->setPan(on); });
+    panBox_->setProperty("helpPage", "help_pan.htm");
     layout->addWidget(panBox_, 1, 1);
 
     startButton_ = new QPushButton(QString::fromUtf8("开始录制"), this);
@@ -141,20 +146,31 @@ void RecorderWindow::buildControls() {
     connect(startButton_, &QPushButton::clicked, this, [this] { startRecording(); });
     editButton_ = new QPushButton(QString::fromUtf8(kEditLabel), this);
     connect(editButton_, &QPushButton::clicked, this, [this] { chooseAndOpen(); });
+    editButton_->setProperty("helpPage", "help_movie_editor.htm");
     auto* more = new QPushButton(QString::fromUtf8("更多选项..."), this);
     connect(more, &QPushButton::clicked, this, [this] { editRecordingOptions(); });
+    more->setProperty("helpPage", "help_cap_more_options.htm");
     layout->addWidget(more, 2, 1);
     auto* combine = new QPushButton(QString::fromUtf8("合并"), this);
     connect(combine, &QPushButton::clicked, this, [this] {
         prompts_.message("Combining projects is not part of this build yet.", "Tavlo", Icon::Information);
     });
+    combine->setProperty("helpPage", "help_combine.htm");
     auto* exit = new QPushButton(QString::fromUtf8("退出(&E)"), this);
+    exit->setProperty("helpPage", "help_exit.htm");
     connect(exit, &QPushButton::clicked, this, [this] { close(); });
     layout->addWidget(startButton_, 3, 0);
     layout->addWidget(editButton_, 3, 1);
     layout->addWidget(combine, 4, 0);
     layout->addWidget(exit, 4, 1);
     layout->addWidget(new QLabel(QString::fromUtf8("按 Ctrl-Del 停止"), this), 5, 0, 1, 2);
+    // F1: the help page of the control that has the focus, else the welcome page.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] {
+        QWidget* w = QApplication::focusWidget();
+        const QString page = w ? w->property("helpPage").toString() : QString();
+        openHelp(app_.paths().installLocation(),
+                 page.isEmpty() ? "help_welcome.htm" : page.toUtf8().constData());
+    });
 }
 
 void RecorderWindow::buildMenus() {
@@ -449,6 +465,10 @@ void RecorderWindow::keepRecording() {
     fillRecentMenu();
     endRecording();
     if (!commandLine_.recordPath.empty()) {
+        if (commandLine_.createAfterSave)
+            std::fprintf(stderr,
+                         "tavlo: %s is saved; creating its movie (/c) is not part of this build yet.\n",
+                         path.c_str());
         close(); // "/r:" closes once saved
         return;
     }
