@@ -53,4 +53,11 @@ void SwfButton::place(FrameTags& tags, SwfMovie& timeline) {
     if (!defineOnly) placeOnStage(tags, timeline);
 }
 
+void SwfButton::remove(FrameTags& tags, SwfMovie& timeline) {
+    auto it = ids_.find(&timeline);
+    if (it == ids_.end()) return;
+    characterId = it->second;
+    SwfObject::remove(tags, timeline);
+}
+
 } // namespace tavlo::swf

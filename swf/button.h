@@ -25,6 +25,8 @@ public:
 
     // Defines the button once per timeline (a new id in each), then places it.
     void place(FrameTags& tags, SwfMovie& timeline) override;
+    // Removes it under the id it has in that timeline.
+    void remove(FrameTags& tags, SwfMovie& timeline) override;
 
 protected:
     void define(FrameTags&, SwfMovie&) override {}

@@ -31,6 +31,12 @@ void SwfFrame::closeActions() {
     closed_ = true;
 }
 
+FrameTags SwfFrame::takeTags() {
+    if (pendingDoAction_) tags_.push_back(std::move(pendingDoAction_));
+    closed_ = true;
+    return std::move(tags_);
+}
+
 SwfFrame& SwfMovie::frame(int i) {
     while (int(frames_.size()) <= i) frames_.push_back(std::make_unique<SwfFrame>(*this));
     frameCount_ = std::max(frameCount_, i + 1);
@@ -76,7 +82,7 @@ void SwfMovie::depthSort() {
 
 std::vector<FrameTags> SwfMovie::takeFrames() {
     std::vector<FrameTags> out;
-    for (int i = 0; i < frameCount_; ++i) out.push_back(std::move(frame(i).tags()));
+    for (int i = 0; i < frameCount_; ++i) out.push_back(frame(i).takeTags());
     frames_.clear();
     frameCount_ = 0;
     depthMap_.clear();
@@ -124,7 +130,7 @@ SaveResult SwfMovie::save(const std::string& path) {
                 cancelled = true;
                 break;
             }
-            for (auto& t : frame(i).tags()) list.add(std::move(*t));
+            for (auto& t : frame(i).takeTags()) list.add(std::move(*t));
             list.add(ShowFrame{});
             line.set(i + 1, frameCount_);
         }

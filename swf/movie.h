@@ -30,6 +30,8 @@ public:
     void closeActions();
 
     FrameTags& tags() { return tags_; }
+    // The tags for writing. Actions that were never closed go last rather than being lost.
+    FrameTags takeTags();
 
 private:
     DoAction& doAction();

@@ -57,9 +57,15 @@ SaveResult SwfTagList::writeToFile(const std::string& path, int width, int heigh
 
     // Tags are written one by one so that a tag whose payload cannot be had is left out whole:
     // the file is cut before it and the header counts only what is in the file.
-    const uint8_t room[21] = {};
-    bool ioOk = std::fwrite(room, 1, sizeof room, out) == sizeof room;
-    uint64_t written = sizeof room;
+    Header h;
+    h.version = ctx.flash4Compatible ? 4 : 6;
+    h.frameSize = Rect{Twips(0), Twips(width), Twips(0), Twips(height)};
+    h.frameRate = Fixed8::fromInt(frameRate);
+    SwfStream sizing;
+    writeHeader(sizing, h); // only the size: length and frame count do not change it
+    const std::vector<uint8_t> room(sizing.bytes().size(), 0);
+    bool ioOk = std::fwrite(room.data(), 1, room.size(), out) == room.size();
+    uint64_t written = room.size();
     int framesWritten = 0;
     SaveResult result = SaveResult::Written;
     {
@@ -94,11 +100,7 @@ SaveResult SwfTagList::writeToFile(const std::string& path, int width, int heigh
     ioOk = ioOk && std::fwrite(end.bytes().data(), 1, end.bytes().size(), out) == end.bytes().size();
     written += end.length();
 
-    Header h;
-    h.version = ctx.flash4Compatible ? 4 : 6;
     h.fileLength = uint32_t(written);
-    h.frameSize = Rect{Twips(0), Twips(width), Twips(0), Twips(height)};
-    h.frameRate = Fixed8::fromInt(frameRate);
     h.frameCount = uint16_t(framesWritten);
     SwfStream head;
     writeHeader(head, h);

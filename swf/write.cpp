@@ -503,11 +503,15 @@ void writeHeader(SwfStream& s, const Header& h) {
     s.writeU8('S');
     s.writeU8(h.version);
     s.writeU32(h.fileLength);
-    s.writeBits(15, 5);
-    s.writeSignedBits(h.frameSize.xMin.value, 15);
-    s.writeSignedBits(h.frameSize.xMax.value, 15);
-    s.writeSignedBits(h.frameSize.yMin.value, 15);
-    s.writeSignedBits(h.frameSize.yMax.value, 15);
+    const Rect& r = h.frameSize;
+    int n = std::max(15, bitsFor(std::max({magnitude(r.xMin.value), magnitude(r.xMax.value),
+                                           magnitude(r.yMin.value), magnitude(r.yMax.value)}),
+                                 1));
+    s.writeBits(uint32_t(n), 5);
+    s.writeSignedBits(r.xMin.value, n);
+    s.writeSignedBits(r.xMax.value, n);
+    s.writeSignedBits(r.yMin.value, n);
+    s.writeSignedBits(r.yMax.value, n);
     s.flushBits();
     s.writeU16(h.frameRate.raw);
     s.writeU16(h.frameCount);

@@ -19,7 +19,8 @@ void writePayload(SwfStream& s, const Payload& p);
 // The body alone, and the whole tag (header + body) appended to `s`.
 void writeTagBody(SwfStream& body, const Tag& tag);
 void writeTag(SwfStream& s, const Tag& tag);
-// The 21-byte header with the frame RECT at 15 bits (sizes up to 16383 twips).
+// The header. Its frame RECT has 15-bit fields (a 21-byte header) for sizes up to 16383 twips,
+// and as many bits as larger sizes need rather than wrapping them.
 void writeHeader(SwfStream& s, const Header& h);
 
 // The number of bytes writeAction would write.

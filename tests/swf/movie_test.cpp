@@ -59,6 +59,37 @@ TEST_F(MovieTest, Flash4MovieIsVersion4) {
     EXPECT_EQ(saved(movie).header.version, 4);
 }
 
+TEST_F(MovieTest, StageWiderThan16383TwipsKeepsItsSize) {
+    SwfMovie movie(ctx);
+    movie.width = 40000;
+    movie.height = 30000;
+    SwfRectangle r(ctx, 0, 0, 99, 99);
+    movie.frame(0).place(r);
+    SwfFile f = saved(movie);
+    EXPECT_EQ(f.header.frameSize, (Rect{Twips(0), Twips(40000), Twips(0), Twips(30000)}));
+    EXPECT_EQ(f.header.frameCount, 1);
+}
+
+TEST_F(MovieTest, ButtonIsRemovedUnderTheIdOfEachTimeline) {
+    SwfMovie movie(ctx), body(ctx);
+    SwfRectangle s(ctx, 0, 0, 99, 99);
+    SwfButton b(ctx, s, s, s, s);
+    movie.frame(0).place(b);
+    body.frame(0).place(b);
+    body.frame(1).remove(b);
+    SwfClip clip(ctx, body, "c");
+    movie.frame(1).place(clip);
+    movie.frame(2).remove(b);
+    SwfFile f = saved(movie);
+    auto buttons = tagsOf<DefineButton2>(f.tags);
+    auto removes = tagsOf<RemoveObject>(f.tags);
+    ASSERT_EQ(buttons.size(), 2u);
+    ASSERT_EQ(removes.size(), 2u);
+    // The sprite's removal comes first in file order (the sprite is defined in frame 1).
+    EXPECT_EQ(removes[0].characterId, buttons[1].id);
+    EXPECT_EQ(removes[1].characterId, buttons[0].id);
+}
+
 TEST_F(MovieTest, MetadataIsEscapedXml) {
     ctx.metaTag = "Fish & chips <fresh> \"daily\"";
     SwfMovie movie(ctx);
@@ -151,6 +182,17 @@ TEST_F(MovieTest, ClosingActionsTwiceAppendsOneDoActionThatTakesLaterSteps) {
                                     ActionPush{{PushString{"42"}}}, ActionCode{op::SetVariable}};
     EXPECT_TRUE(actions[0].actions == expected);
     EXPECT_TRUE(f.tags[2].is<DoAction>()); // where it was closed: before the shape
+}
+
+TEST_F(MovieTest, ActionsThatWereNeverClosedAreNotLost) {
+    SwfMovie movie(ctx);
+    SwfRectangle r(ctx, 0, 0, 9, 9);
+    movie.frame(0).addStep(PlayStep());
+    movie.frame(0).place(r);
+    SwfFile f = saved(movie);
+    ASSERT_EQ(tagsOf<DoAction>(f.tags).size(), 1u);
+    EXPECT_TRUE(f.tags[4].is<DoAction>()); // after the shape, before ShowFrame
+    EXPECT_TRUE(f.tags[5].is<ShowFrame>());
 }
 
 TEST_F(MovieTest, ScriptStepsProduceTheirRecords) {

@@ -111,7 +111,18 @@ TEST(Records, ColourTransformBitsCoverBothGroups) {
     EXPECT_EQ(s.bytes(), (std::vector<uint8_t>{0x04}));
 }
 
-TEST(Header, FrameRectIsFifteenBitsAndWrapsAbove16383) {
+TEST(Header, FrameRectIsFifteenBitsUpTo16383) {
+    Header h;
+    h.frameSize = Rect{Twips(0), Twips(16383), Twips(0), Twips(8000)};
+    SwfStream s;
+    writeHeader(s, h);
+    ASSERT_EQ(s.bytes().size(), 21u);
+    std::vector<uint8_t> rect(s.bytes().begin() + 8, s.bytes().end());
+    SwfReader r(rect);
+    EXPECT_EQ(r.readBits(5), 15u);
+}
+
+TEST(Header, LargerSizesGetMoreBitsInsteadOfWrapping) {
     Header h;
     h.fileLength = 21;
     h.frameSize = Rect{Twips(0), Twips(16384), Twips(0), Twips(8000)};
@@ -124,7 +135,13 @@ TEST(Header, FrameRectIsFifteenBitsAndWrapsAbove16383) {
     EXPECT_EQ(s.bytes()[18], 12);
     SwfReader r(s.bytes());
     Header back = readHeader(r);
-    EXPECT_EQ(back.frameSize.xMax.value, -16384);
+    EXPECT_EQ(back.frameSize.xMax.value, 16384);
+    h.frameSize.xMax = Twips(70000);
+    SwfStream longer;
+    writeHeader(longer, h);
+    EXPECT_EQ(longer.bytes().size(), 22u);
+    SwfReader again(longer.bytes());
+    EXPECT_EQ(readHeader(again).frameSize.xMax.value, 70000);
     EXPECT_EQ(back.frameCount, 3);
 }
 
