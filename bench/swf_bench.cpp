@@ -48,8 +48,8 @@ void BM_MovieOfFramePictures(benchmark::State& state) {
         std::vector<std::unique_ptr<tavlo::swf::SwfRectangle>> shapes;
         for (int f = 0; f < 500; ++f) {
             argb[0] = uint8_t(f);
-            shapes.push_back(std::make_unique<tavlo::swf::SwfRectangle>(ctx, 0, 0, 1279, 1279, 5, 64, 64, 0, false,
-                                                                         argb.data(), nullptr));
+            shapes.push_back(std::make_unique<tavlo::swf::SwfRectangle>(ctx, 0, 0, 1279, 1279, 5, 64, 64, 0,
+                                                                        false, argb.data(), nullptr));
             movie.frame(f).place(*shapes.back());
         }
         movie.save(out);

@@ -63,8 +63,8 @@ bool BitmapCacheFile::copyTo(uint64_t offset, uint32_t length, std::FILE* out) {
         std::clearerr(file_);
         return false;
     }
-    uint32_t stored = uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 |
-                      uint32_t(head[3]) << 24;
+    uint32_t stored =
+        uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 | uint32_t(head[3]) << 24;
     if (stored != length) return false;
     std::vector<uint8_t> buffer(std::min<uint32_t>(length, 1u << 20));
     uint32_t left = length;

@@ -6,8 +6,10 @@ namespace tavlo::swf {
 
 void SwfButton::addCondition(int condition, int keyCode) {
     uint16_t& word = slots_[size_t(current_)].conditions;
-    if (condition == 1) word |= 0x100;
-    else if (condition >= 2 && condition <= 9) word |= uint16_t(0x80 >> (condition - 2));
+    if (condition == 1)
+        word |= 0x100;
+    else if (condition >= 2 && condition <= 9)
+        word |= uint16_t(0x80 >> (condition - 2));
     if (keyCode != 0) word |= uint16_t((keyCode & 0x7F) << 9);
 }
 
@@ -44,7 +46,8 @@ void SwfButton::place(FrameTags& tags, SwfMovie& timeline) {
             r.depth = 1;
             d.records.push_back(r);
         }
-        for (int i = 0; i <= current_; ++i) d.conditions.push_back({slots_[size_t(i)].conditions, slots_[size_t(i)].actions});
+        for (int i = 0; i <= current_; ++i)
+            d.conditions.push_back({slots_[size_t(i)].conditions, slots_[size_t(i)].actions});
         it = ids_.emplace(&timeline, d.id).first;
         appendTag(tags, std::move(d));
     }

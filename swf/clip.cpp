@@ -12,8 +12,10 @@ void SwfClip::define(FrameTags& tags, SwfMovie&) {
         for (auto& t : frame) {
             // A sprite may hold control tags only: definitions made inside it go just before the
             // sprite, in the frame that defines it, with the ids they already have.
-            if (t->characterId() != 0) tags.push_back(std::move(t));
-            else sprite.tags.push_back(std::move(*t));
+            if (t->characterId() != 0)
+                tags.push_back(std::move(t));
+            else
+                sprite.tags.push_back(std::move(*t));
         }
         sprite.tags.push_back(ShowFrame{});
         ++sprite.frameCount;

@@ -7,11 +7,17 @@
 
 namespace tavlo::swf {
 
-void SwfFrame::place(SwfObject& object) { object.place(tags_, timeline_); }
+void SwfFrame::place(SwfObject& object) {
+    object.place(tags_, timeline_);
+}
 
-void SwfFrame::remove(SwfObject& object) { object.remove(tags_, timeline_); }
+void SwfFrame::remove(SwfObject& object) {
+    object.remove(tags_, timeline_);
+}
 
-void SwfFrame::setBackground(Rgb rgb) { appendTag(tags_, SetBackgroundColor{rgb}); }
+void SwfFrame::setBackground(Rgb rgb) {
+    appendTag(tags_, SetBackgroundColor{rgb});
+}
 
 DoAction& SwfFrame::doAction() {
     if (!doAction_) {
@@ -21,9 +27,13 @@ DoAction& SwfFrame::doAction() {
     return *doAction_->as<DoAction>();
 }
 
-void SwfFrame::addStep(const ScriptStep& step) { step.appendTo(doAction().actions); }
+void SwfFrame::addStep(const ScriptStep& step) {
+    step.appendTo(doAction().actions);
+}
 
-void SwfFrame::addAction(Action action) { doAction().actions.push_back(std::move(action)); }
+void SwfFrame::addAction(Action action) {
+    doAction().actions.push_back(std::move(action));
+}
 
 void SwfFrame::closeActions() {
     if (closed_ || !pendingDoAction_) return;
@@ -52,7 +62,9 @@ bool SwfMovie::isOnStage(uint16_t characterId) const {
     return it != depthMap_.end() && !it->second.empty() && it->second.back().remove == nullptr;
 }
 
-void SwfMovie::attachRemove(uint16_t characterId, Tag* remove) { depthMap_[characterId].back().remove = remove; }
+void SwfMovie::attachRemove(uint16_t characterId, Tag* remove) {
+    depthMap_[characterId].back().remove = remove;
+}
 
 void SwfMovie::depthSort() {
     std::list<DisplayEntry> master;
@@ -60,8 +72,10 @@ void SwfMovie::depthSort() {
         auto d = master.begin();
         size_t e = 0;
         while (d != master.end() && e < entries.size()) {
-            if (entries[e].requestedDepth < d->requestedDepth) master.insert(d, entries[e++]);
-            else ++d;
+            if (entries[e].requestedDepth < d->requestedDepth)
+                master.insert(d, entries[e++]);
+            else
+                ++d;
         }
         for (; e < entries.size(); ++e) master.push_back(entries[e]);
     }
@@ -95,12 +109,23 @@ std::string escapeXml(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;

@@ -51,8 +51,8 @@ std::vector<Mp3Frame> findMp3Frames(const std::vector<uint8_t>& data) {
     size_t at = 0;
     if (data.size() >= 10 && data[0] == 'I' && data[1] == 'D' && data[2] == '3') {
         // Size: four 7-bit bytes; a footer adds 10 more bytes.
-        size_t size = size_t(data[6] & 0x7F) << 21 | size_t(data[7] & 0x7F) << 14 | size_t(data[8] & 0x7F) << 7 |
-                      size_t(data[9] & 0x7F);
+        size_t size = size_t(data[6] & 0x7F) << 21 | size_t(data[7] & 0x7F) << 14 |
+                      size_t(data[8] & 0x7F) << 7 | size_t(data[9] & 0x7F);
         at = 10 + size + ((data[5] & 0x10) ? 10 : 0);
         // Some writers pad after the tag; the first frame follows the next 0xFF.
         while (at < data.size() && data[at] != 0xFF) ++at;

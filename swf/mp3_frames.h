@@ -15,8 +15,8 @@ struct Mp3FrameHeader {
     int sampleRate = 0;
     int channels = 2;
     bool padding = false;
-    int length = 0;           // bytes of the whole frame
-    int samplesPerFrame = 0;  // 1152 or 576 for layer III
+    int length = 0;          // bytes of the whole frame
+    int samplesPerFrame = 0; // 1152 or 576 for layer III
 };
 
 // The header at `p` (4 bytes), or nothing when it is not a valid one.

@@ -361,7 +361,9 @@ void readSoundFormatByte(SwfReader& r, SoundFormat& f, uint8_t& rate, bool& is16
     stereo = r.readBits(1);
 }
 
-Payload readPayload(SwfReader& r) { return Payload{r.readBytes(r.remaining())}; }
+Payload readPayload(SwfReader& r) {
+    return Payload{r.readBytes(r.remaining())};
+}
 
 Tag readBody(uint16_t code, SwfReader& b) {
     switch (TagCode(code)) {
@@ -608,8 +610,8 @@ ReadResult readSwf(const std::vector<uint8_t>& bytes) {
         result.error = "not a SWF file";
         return result;
     }
-    uint32_t fileLength = uint32_t(bytes[4]) | uint32_t(bytes[5]) << 8 | uint32_t(bytes[6]) << 16 |
-                          uint32_t(bytes[7]) << 24;
+    uint32_t fileLength =
+        uint32_t(bytes[4]) | uint32_t(bytes[5]) << 8 | uint32_t(bytes[6]) << 16 | uint32_t(bytes[7]) << 24;
     std::vector<uint8_t> plain;
     const std::vector<uint8_t>* data = &bytes;
     if (bytes[0] == 'C') {
@@ -628,8 +630,8 @@ ReadResult readSwf(const std::vector<uint8_t>& bytes) {
         }
         data = &plain;
     } else if (fileLength != bytes.size()) {
-        result.error = "file length " + std::to_string(fileLength) + " but " + std::to_string(bytes.size()) +
-                       " bytes";
+        result.error =
+            "file length " + std::to_string(fileLength) + " but " + std::to_string(bytes.size()) + " bytes";
         return result;
     }
     SwfReader r(*data);
@@ -648,9 +650,12 @@ ReadResult readSwf(const std::vector<uint8_t>& bytes) {
         }
         result.file.tags.push_back(std::move(t));
     }
-    if (r.failed()) result.error = "bad header";
-    else if (!ended) result.error = "no End tag";
-    else if (r.remaining() != 0) result.error = "bytes after the End tag";
+    if (r.failed())
+        result.error = "bad header";
+    else if (!ended)
+        result.error = "no End tag";
+    else if (r.remaining() != 0)
+        result.error = "bytes after the End tag";
     return result;
 }
 

@@ -4,7 +4,9 @@
 
 namespace tavlo::swf {
 
-Action pushString(std::string s) { return ActionPush{{PushString{std::move(s)}}}; }
+Action pushString(std::string s) {
+    return ActionPush{{PushString{std::move(s)}}};
+}
 
 Action pushFloat(float f) {
     uint32_t bits;
@@ -12,7 +14,9 @@ Action pushFloat(float f) {
     return ActionPush{{PushFloat{bits}}};
 }
 
-Action pushInteger(int32_t v) { return ActionPush{{PushInteger{uint32_t(v)}}}; }
+Action pushInteger(int32_t v) {
+    return ActionPush{{PushInteger{uint32_t(v)}}};
+}
 
 namespace {
 
@@ -54,8 +58,10 @@ void SetPropertyStep::appendTo(std::vector<Action>& a) const {
 }
 
 void PushStep::appendTo(std::vector<Action>& a) const {
-    if (const int* i = std::get_if<int>(&value_)) a.push_back(pushInteger(*i));
-    else a.push_back(pushString(std::get<std::string>(value_)));
+    if (const int* i = std::get_if<int>(&value_))
+        a.push_back(pushInteger(*i));
+    else
+        a.push_back(pushString(std::get<std::string>(value_)));
 }
 
 } // namespace tavlo::swf

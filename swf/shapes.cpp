@@ -17,7 +17,9 @@ std::vector<uint8_t> deflate9(const uint8_t* data, size_t length) {
     return buffer;
 }
 
-int32_t trunc32(double v) { return int32_t(std::trunc(v)); }
+int32_t trunc32(double v) {
+    return int32_t(std::trunc(v));
+}
 
 } // namespace
 
@@ -104,15 +106,16 @@ void SwfShape::setJpegFill(int width, int height, const uint8_t* data, size_t le
     setBitmapFill(SwfBitmap::jpeg(ctx_, width, height, data, length), width, height);
 }
 
-void SwfShape::setJpegAlphaFill(int width, int height, const uint8_t* jpeg, size_t jpegLength, const uint8_t* alpha,
-                                size_t alphaLength) {
-    setBitmapFill(SwfBitmap::jpegAlpha(ctx_, width, height, jpeg, jpegLength, alpha, alphaLength), width, height);
+void SwfShape::setJpegAlphaFill(int width, int height, const uint8_t* jpeg, size_t jpegLength,
+                                const uint8_t* alpha, size_t alphaLength) {
+    setBitmapFill(SwfBitmap::jpegAlpha(ctx_, width, height, jpeg, jpegLength, alpha, alphaLength), width,
+                  height);
 }
 
 void SwfShape::setLosslessFill(int format, int width, int height, int colourCount, bool hasAlpha,
                                const uint8_t* pixels, const uint8_t* colours) {
-    setBitmapFill(SwfBitmap::lossless(ctx_, format, width, height, colourCount, hasAlpha, pixels, colours), width,
-                  height);
+    setBitmapFill(SwfBitmap::lossless(ctx_, format, width, height, colourCount, hasAlpha, pixels, colours),
+                  width, height);
 }
 
 void SwfShape::setBitmapFill(std::shared_ptr<SwfBitmap> bitmap, int width, int height) {
@@ -140,7 +143,9 @@ bool SwfShape::hasMatrix() const {
     return tx_ != 0 || ty_ != 0 || rotation_ != 0 || sx_ != 0x10000 || sy_ != 0x10000;
 }
 
-Matrix SwfShape::matrix() const { return transformMatrix(x0_, y0_, x1_, y1_, tx_, ty_, sx_, sy_, rotation_); }
+Matrix SwfShape::matrix() const {
+    return transformMatrix(x0_, y0_, x1_, y1_, tx_, ty_, sx_, sy_, rotation_);
+}
 
 void SwfShape::define(FrameTags& tags, SwfMovie&) {
     Shape shape;
@@ -212,7 +217,9 @@ void SwfShape::define(FrameTags& tags, SwfMovie&) {
 
 namespace {
 
-ShapeRecord line(int dx, int dy) { return StraightEdge{Twips(dx), Twips(dy)}; }
+ShapeRecord line(int dx, int dy) {
+    return StraightEdge{Twips(dx), Twips(dy)};
+}
 ShapeRecord curve(int cdx, int cdy, int adx, int ady) {
     return CurvedEdge{Twips(cdx), Twips(cdy), Twips(adx), Twips(ady)};
 }
@@ -233,8 +240,8 @@ SwfRectangle::SwfRectangle(SwfContext& ctx, int x0, int y0, int x1, int y1, int 
     setLosslessFill(format, width, height, colourCount, hasAlpha, pixels, colours);
 }
 
-SwfRectangle::SwfRectangle(SwfContext& ctx, int x0, int y0, int x1, int y1, std::shared_ptr<SwfBitmap> existing,
-                           int width, int height)
+SwfRectangle::SwfRectangle(SwfContext& ctx, int x0, int y0, int x1, int y1,
+                           std::shared_ptr<SwfBitmap> existing, int width, int height)
     : SwfShape(ctx, x0, y0, x1, y1) {
     setLineWidth(0);
     setBitmapFill(std::move(existing), width, height);

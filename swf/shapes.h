@@ -41,7 +41,8 @@ private:
 
 class SwfShape : public SwfObject {
 public:
-    SwfShape(SwfContext& ctx, int x0, int y0, int x1, int y1) : SwfObject(ctx), x0_(x0), y0_(y0), x1_(x1), y1_(y1) {}
+    SwfShape(SwfContext& ctx, int x0, int y0, int x1, int y1)
+        : SwfObject(ctx), x0_(x0), y0_(y0), x1_(x1), y1_(y1) {}
 
     void setLineWidth(int w) { lineWidth_ = w; }
     void setLineColour(Rgba c) { lineColour_ = c; }
@@ -52,8 +53,8 @@ public:
     void setJpegFill(int width, int height, const uint8_t* data, size_t length);
     void setJpegAlphaFill(int width, int height, const uint8_t* jpeg, size_t jpegLength, const uint8_t* alpha,
                           size_t alphaLength);
-    void setLosslessFill(int format, int width, int height, int colourCount, bool hasAlpha, const uint8_t* pixels,
-                         const uint8_t* colours);
+    void setLosslessFill(int format, int width, int height, int colourCount, bool hasAlpha,
+                         const uint8_t* pixels, const uint8_t* colours);
     // Shares a bitmap that another shape defines; `width` and `height` are its pixel size.
     void setBitmapFill(std::shared_ptr<SwfBitmap> bitmap, int width, int height);
     std::shared_ptr<SwfBitmap> bitmap() const { return bitmap_; }
@@ -111,8 +112,8 @@ public:
                  const uint8_t* jpegData, size_t jpegLength);
     SwfRectangle(SwfContext& ctx, int x0, int y0, int x1, int y1, int format, int width, int height,
                  int colourCount, bool hasAlpha, const uint8_t* pixels, const uint8_t* colours);
-    SwfRectangle(SwfContext& ctx, int x0, int y0, int x1, int y1, std::shared_ptr<SwfBitmap> existing, int width,
-                 int height);
+    SwfRectangle(SwfContext& ctx, int x0, int y0, int x1, int y1, std::shared_ptr<SwfBitmap> existing,
+                 int width, int height);
 
 protected:
     void outline(std::vector<ShapeRecord>& r, int32_t& sx, int32_t& sy) const override;
@@ -142,7 +143,8 @@ protected:
 
 class SwfPath : public SwfShape {
 public:
-    SwfPath(SwfContext& ctx, int x, int y) : SwfShape(ctx, x, y, x, y), startX_(x), startY_(y), endX_(x), endY_(y) {}
+    SwfPath(SwfContext& ctx, int x, int y)
+        : SwfShape(ctx, x, y, x, y), startX_(x), startY_(y), endX_(x), endY_(y) {}
     // A closed polygon through n points.
     SwfPath(SwfContext& ctx, const int* xs, const int* ys, int n);
     void lineTo(int dx, int dy);

@@ -25,7 +25,9 @@ SwfEventSound::SwfEventSound(SwfContext& ctx, const PcmSound& pcm, int bits, int
     tag_ = std::move(d);
 }
 
-void SwfEventSound::define(FrameTags& tags, SwfMovie&) { appendTag(tags, std::move(tag_)); }
+void SwfEventSound::define(FrameTags& tags, SwfMovie&) {
+    appendTag(tags, std::move(tag_));
+}
 
 void SwfEventSound::place(FrameTags& tags, SwfMovie& timeline) {
     if (!defined) {
@@ -35,12 +37,15 @@ void SwfEventSound::place(FrameTags& tags, SwfMovie& timeline) {
     appendTag(tags, StartSound{uint16_t(characterId)});
 }
 
-SwfStreamSound::SwfStreamSound(SwfContext& ctx, PcmSound pcm, int frameRate, int frameCount, int bits)
-    : SwfObject(ctx), pcm_(std::move(pcm)), bits_(bits) {
+SwfStreamSound::SwfStreamSound(SwfContext& ctx, PcmSound pcm, int frameRate, int frameCount, int bits,
+                               int volume)
+    : SwfObject(ctx), pcm_(std::move(pcm)), bits_(bits), volume_(volume) {
     rateIndex_ = soundRateIndex(pcm_.rate);
     stereo_ = pcm_.channels == 2;
-    if (frameCount > 0) samplesPerFrame_ = double(pcm_.frames()) / frameCount;
-    else samplesPerFrame_ = double(soundRateOfIndex(rateIndex_)) / std::max(1, frameRate);
+    if (frameCount > 0)
+        samplesPerFrame_ = double(pcm_.frames()) / frameCount;
+    else
+        samplesPerFrame_ = double(soundRateOfIndex(rateIndex_)) / std::max(1, frameRate);
 }
 
 std::unique_ptr<SwfStreamSound> SwfStreamSound::fromMp3File(SwfContext& ctx, const std::string& path,
@@ -55,8 +60,10 @@ std::unique_ptr<SwfStreamSound> SwfStreamSound::fromMp3File(SwfContext& ctx, con
         s->stereo_ = s->mp3Frames_[0].header.channels == 2;
     }
     s->rateIndex_ = soundRateIndex(rate);
-    if (frameCount > 0) s->samplesPerFrame_ = double(s->totalSamples()) / frameCount;
-    else s->samplesPerFrame_ = double(soundRateOfIndex(s->rateIndex_)) / std::max(1, frameRate);
+    if (frameCount > 0)
+        s->samplesPerFrame_ = double(s->totalSamples()) / frameCount;
+    else
+        s->samplesPerFrame_ = double(soundRateOfIndex(s->rateIndex_)) / std::max(1, frameRate);
     return s;
 }
 
@@ -92,7 +99,7 @@ std::vector<uint8_t> SwfStreamSound::nextBlock(bool silent) {
     if (first >= total) return {};
     end = std::min(end, total);
     if (end <= first) end = first + 1;
-    std::vector<int16_t> samples = pcmSamples(pcm_, first, end - first, silent ? 0 : 0x7FFF);
+    std::vector<int16_t> samples = pcmSamples(pcm_, first, end - first, silent ? 0 : volume_);
     if (!silent) ++block_;
     return encodeAdpcm(samples.data(), end - first, pcm_.channels, bits_);
 }
@@ -114,7 +121,8 @@ std::vector<uint8_t> SwfStreamSound::nextMp3Block() {
     size_t count = nextMp3Frame_ - firstFrame;
     std::vector<uint8_t> block;
     uint32_t samples = 0;
-    for (size_t i = firstFrame; i < nextMp3Frame_; ++i) samples += uint32_t(mp3Frames_[i].header.samplesPerFrame);
+    for (size_t i = firstFrame; i < nextMp3Frame_; ++i)
+        samples += uint32_t(mp3Frames_[i].header.samplesPerFrame);
     block.push_back(uint8_t(samples));
     block.push_back(uint8_t(samples >> 8));
     block.push_back(uint8_t(uint16_t(seek)));

@@ -27,11 +27,13 @@ private:
 
 class SwfStreamSound : public SwfObject {
 public:
-    // ADPCM from PCM. samplesPerFrame = rate / frame rate, or all samples / frameCount when given.
-    SwfStreamSound(SwfContext& ctx, PcmSound pcm, int frameRate, int frameCount = 0, int bits = 4);
+    // ADPCM from PCM. samplesPerFrame = rate / frame rate, or all samples / frameCount when given;
+    // a volume below 0x7FFF scales the samples.
+    SwfStreamSound(SwfContext& ctx, PcmSound pcm, int frameRate, int frameCount = 0, int bits = 4,
+                   int volume = 0x7FFF);
     // MP3 frames of a file; no blocks when it cannot be read or does not start with a frame.
-    static std::unique_ptr<SwfStreamSound> fromMp3File(SwfContext& ctx, const std::string& path, int frameRate,
-                                                       int frameCount = 0);
+    static std::unique_ptr<SwfStreamSound> fromMp3File(SwfContext& ctx, const std::string& path,
+                                                       int frameRate, int frameCount = 0);
 
     // Emits SoundStreamHead once.
     void place(FrameTags& tags, SwfMovie& timeline) override;
@@ -54,6 +56,7 @@ private:
     bool mp3_ = false;
     PcmSound pcm_;
     int bits_ = 4;
+    int volume_ = 0x7FFF;
     std::vector<uint8_t> mp3Data_;
     std::vector<Mp3Frame> mp3Frames_;
     size_t nextMp3Frame_ = 0;

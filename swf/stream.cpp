@@ -70,7 +70,9 @@ void SwfStream::addCachedBlock(uint64_t offset, uint32_t length, bool lost) {
     blockBytes_ += length;
 }
 
-uint64_t SwfStream::length() const { return bytes_.size() + blockBytes_; }
+uint64_t SwfStream::length() const {
+    return bytes_.size() + blockBytes_;
+}
 
 void SwfStream::writeTag(uint16_t code, const SwfStream& body) {
     assert(body.aligned());

@@ -12,7 +12,9 @@ namespace tavlo::swf {
 // extra 1 on their largest magnitude, style counts extra 0.
 int bitsFor(uint32_t v, int extra);
 // The magnitude of a signed value as an unsigned one (also for INT32_MIN).
-inline uint32_t magnitude(int64_t v) { return uint32_t(v < 0 ? -v : v); }
+inline uint32_t magnitude(int64_t v) {
+    return uint32_t(v < 0 ? -v : v);
+}
 
 struct StreamBlock {
     uint64_t position = 0; // byte count at which the block belongs

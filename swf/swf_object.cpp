@@ -26,7 +26,9 @@ PlaceObject2 SwfObject::placeObject2(bool withName) const {
     return p;
 }
 
-Tag SwfObject::placingTag() const { return placeObject2(); }
+Tag SwfObject::placingTag() const {
+    return placeObject2();
+}
 
 void SwfObject::placeOnStage(FrameTags& tags, SwfMovie& timeline) {
     Tag* t = appendTag(tags, placingTag());

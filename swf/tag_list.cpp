@@ -35,15 +35,18 @@ Copy copyStream(const SwfStream& s, std::FILE* out, SwfContext& ctx) {
         if (b.lost) return Copy::Lost;
     size_t at = 0;
     for (const StreamBlock& b : s.blocks()) {
-        if (std::fwrite(bytes.data() + at, 1, b.position - at, out) != b.position - at) return Copy::WriteFailed;
+        if (std::fwrite(bytes.data() + at, 1, b.position - at, out) != b.position - at)
+            return Copy::WriteFailed;
         at = b.position;
         if (b.cached) {
-            if (!ctx.cache.copyTo(b.cacheOffset, b.length, out)) return std::ferror(out) ? Copy::WriteFailed : Copy::CacheFailed;
+            if (!ctx.cache.copyTo(b.cacheOffset, b.length, out))
+                return std::ferror(out) ? Copy::WriteFailed : Copy::CacheFailed;
         } else if (b.length > 0 && std::fwrite(b.memory, 1, b.length, out) != b.length) {
             return Copy::WriteFailed;
         }
     }
-    if (std::fwrite(bytes.data() + at, 1, bytes.size() - at, out) != bytes.size() - at) return Copy::WriteFailed;
+    if (std::fwrite(bytes.data() + at, 1, bytes.size() - at, out) != bytes.size() - at)
+        return Copy::WriteFailed;
     return Copy::Ok;
 }
 

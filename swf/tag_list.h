@@ -10,9 +10,9 @@
 namespace tavlo::swf {
 
 enum class SaveResult {
-    Written,     // complete
-    Cancelled,   // cut at the tag where cancel was seen; still a well-formed movie
-    CutShort,    // cut before a tag whose payload the cache could not give; well-formed
+    Written,   // complete
+    Cancelled, // cut at the tag where cancel was seen; still a well-formed movie
+    CutShort,  // cut before a tag whose payload the cache could not give; well-formed
     CannotCreate,
     WriteFailed, // the output could not be written; an older file of that name is kept
 };

@@ -7,7 +7,8 @@ std::string utf8FromUtf16(std::u16string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(text[i + 1]) - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -41,8 +42,10 @@ SwfFont::SwfFont(SwfContext& ctx, std::string name, bool italic, bool bold)
 void SwfFont::define(FrameTags& tags, SwfMovie&) {
     DefineFont2 d;
     d.id = uint16_t(characterId);
-    if (ctx_.flash4Compatible) d.ansi = true;
-    else d.wideCodes = true;
+    if (ctx_.flash4Compatible)
+        d.ansi = true;
+    else
+        d.wideCodes = true;
     d.italic = italic_;
     d.bold = bold_;
     d.name = name_.substr(0, 255);

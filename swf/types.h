@@ -205,11 +205,11 @@ using Action = std::variant<ActionGotoFrame, ActionSetTarget, ActionPush, Action
                             ActionGotoFrame2, ActionCode, ActionUnknown>;
 
 namespace op {
-inline constexpr uint8_t Play = 0x06, Stop = 0x07, Add = 0x0A, Subtract = 0x0B, Multiply = 0x0C, Divide = 0x0D,
-                         Less = 0x0F, Not = 0x12, StringLength = 0x14, Pop = 0x17, ToInteger = 0x18,
-                         GetVariable = 0x1C, SetVariable = 0x1D, SetTarget2 = 0x20, StringAdd = 0x21,
-                         GetProperty = 0x22, SetProperty = 0x23, StartDrag = 0x27, EndDrag = 0x28,
-                         NewObject = 0x40, CallMethod = 0x52;
+inline constexpr uint8_t Play = 0x06, Stop = 0x07, Add = 0x0A, Subtract = 0x0B, Multiply = 0x0C,
+                         Divide = 0x0D, Less = 0x0F, Not = 0x12, StringLength = 0x14, Pop = 0x17,
+                         ToInteger = 0x18, GetVariable = 0x1C, SetVariable = 0x1D, SetTarget2 = 0x20,
+                         StringAdd = 0x21, GetProperty = 0x22, SetProperty = 0x23, StartDrag = 0x27,
+                         EndDrag = 0x28, NewObject = 0x40, CallMethod = 0x52;
 } // namespace op
 
 // ---- tags ----
@@ -408,17 +408,17 @@ struct UnknownTag {
     bool operator==(const UnknownTag&) const = default;
 };
 
-using TagBody = std::variant<End, ShowFrame, PlaceObject2, PlaceObject3, RemoveObject, SetBackgroundColor, DoAction,
-                             FileAttributes, Metadata, DefineShape3, DefineBitsJpeg2, DefineBitsJpeg3,
-                             DefineBitsLossless, DefineButton2, DefineEditText, DefineFont2, DefineSprite,
-                             DefineSound, StartSound, SoundStreamHead, SoundStreamBlock, UnknownTag>;
+using TagBody =
+    std::variant<End, ShowFrame, PlaceObject2, PlaceObject3, RemoveObject, SetBackgroundColor, DoAction,
+                 FileAttributes, Metadata, DefineShape3, DefineBitsJpeg2, DefineBitsJpeg3, DefineBitsLossless,
+                 DefineButton2, DefineEditText, DefineFont2, DefineSprite, DefineSound, StartSound,
+                 SoundStreamHead, SoundStreamBlock, UnknownTag>;
 
 struct Tag {
     TagBody body;
     Tag() = default;
     template <class T>
-        requires(!std::is_same_v<std::decay_t<T>, Tag>)
-    Tag(T&& value) : body(std::forward<T>(value)) {}
+    requires(!std::is_same_v<std::decay_t<T>, Tag>) Tag(T&& value) : body(std::forward<T>(value)) {}
     bool operator==(const Tag&) const = default;
 
     template <class T> T* as() { return std::get_if<T>(&body); }

@@ -7,9 +7,7 @@ namespace tavlo::swf {
 
 namespace {
 
-template <class... F> struct Overload : F... {
-    using F::operator()...;
-};
+template <class... F> struct Overload : F... { using F::operator()...; };
 template <class... F> Overload(F...) -> Overload<F...>;
 
 void writeBitPair(SwfStream& s, int32_t a, int32_t b) {
@@ -279,8 +277,8 @@ void writeRgba(SwfStream& s, const Rgba& c) {
 }
 
 void writeRect(SwfStream& s, const Rect& r) {
-    uint32_t m = std::max({magnitude(r.xMin.value), magnitude(r.xMax.value), magnitude(r.yMin.value),
-                           magnitude(r.yMax.value)});
+    uint32_t m = std::max(
+        {magnitude(r.xMin.value), magnitude(r.xMax.value), magnitude(r.yMin.value), magnitude(r.yMax.value)});
     int n = bitsFor(m, 1);
     s.writeBits(uint32_t(n), 5);
     s.writeSignedBits(r.xMin.value, n);
@@ -412,22 +410,23 @@ void writeShape(SwfStream& s, const Shape& shape) {
 }
 
 size_t actionLength(const Action& a) {
-    return std::visit(Overload{
-                          [](const ActionGotoFrame&) { return size_t(5); },
-                          [](const ActionSetTarget& t) { return 3 + t.target.size() + 1; },
-                          [](const ActionPush& p) {
-                              size_t n = 3;
-                              for (const PushValue& v : p.values) n += pushValueLength(v);
-                              return n;
-                          },
-                          [](const ActionJump&) { return size_t(5); },
-                          [](const ActionGetUrl2&) { return size_t(4); },
-                          [](const ActionIf&) { return size_t(5); },
-                          [](const ActionGotoFrame2&) { return size_t(4); },
-                          [](const ActionCode&) { return size_t(1); },
-                          [](const ActionUnknown& u) { return u.code < 0x80 ? size_t(1) : 3 + u.data.size(); },
-                      },
-                      a);
+    return std::visit(
+        Overload{
+            [](const ActionGotoFrame&) { return size_t(5); },
+            [](const ActionSetTarget& t) { return 3 + t.target.size() + 1; },
+            [](const ActionPush& p) {
+                size_t n = 3;
+                for (const PushValue& v : p.values) n += pushValueLength(v);
+                return n;
+            },
+            [](const ActionJump&) { return size_t(5); },
+            [](const ActionGetUrl2&) { return size_t(4); },
+            [](const ActionIf&) { return size_t(5); },
+            [](const ActionGotoFrame2&) { return size_t(4); },
+            [](const ActionCode&) { return size_t(1); },
+            [](const ActionUnknown& u) { return u.code < 0x80 ? size_t(1) : 3 + u.data.size(); },
+        },
+        a);
 }
 
 void writeAction(SwfStream& s, const Action& a) {
@@ -489,7 +488,9 @@ void writePayload(SwfStream& s, const Payload& p) {
         s.addMemoryBlock(p.bytes.data(), uint32_t(p.bytes.size()));
 }
 
-void writeTagBody(SwfStream& body, const Tag& tag) { std::visit(BodyWriter{body}, tag.body); }
+void writeTagBody(SwfStream& body, const Tag& tag) {
+    std::visit(BodyWriter{body}, tag.body);
+}
 
 void writeTag(SwfStream& s, const Tag& tag) {
     SwfStream body;

@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <zlib.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace tavlo::swf {
 namespace {
@@ -101,9 +101,10 @@ TEST_F(MovieTest, MetadataIsEscapedXml) {
     EXPECT_EQ(xml.substr(xml.size() - 45), "</dc:description></rdf:Description></rdf:RDF>");
     std::string path = home.path("meta.xml");
     std::ofstream(path) << xml;
-    EXPECT_EQ(test::runCommand("/usr/bin/python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' '" +
-                               path + "' 2>&1"),
-              0);
+    EXPECT_EQ(
+        test::runCommand("/usr/bin/python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' '" +
+                         path + "' 2>&1"),
+        0);
 }
 
 TEST_F(MovieTest, FramesEndWithShowFrameAndTheCounterStartsOver) {
@@ -202,10 +203,18 @@ TEST_F(MovieTest, ScriptStepsProduceTheirRecords) {
     SetPropertyStep("/c", 7, 3).appendTo(a);
     PushStep(9).appendTo(a);
     SetTargetStep("/m").appendTo(a);
-    std::vector<Action> expected = {pushString("FSCommand:x"), pushString("1"), ActionGetUrl2{0},
-                                    pushString("/c"), ActionPush{{PushFloat{0x40A00000}}}, ActionCode{op::GetProperty},
-                                    pushString("/c"), ActionPush{{PushFloat{0x40E00000}}}, pushString("3"),
-                                    ActionCode{op::SetProperty}, ActionPush{{PushInteger{9}}}, ActionSetTarget{"/m"}};
+    std::vector<Action> expected = {pushString("FSCommand:x"),
+                                    pushString("1"),
+                                    ActionGetUrl2{0},
+                                    pushString("/c"),
+                                    ActionPush{{PushFloat{0x40A00000}}},
+                                    ActionCode{op::GetProperty},
+                                    pushString("/c"),
+                                    ActionPush{{PushFloat{0x40E00000}}},
+                                    pushString("3"),
+                                    ActionCode{op::SetProperty},
+                                    ActionPush{{PushInteger{9}}},
+                                    ActionSetTarget{"/m"}};
     EXPECT_TRUE(a == expected);
 }
 
@@ -273,7 +282,9 @@ TEST_F(MovieTest, SpriteHoldsControlTagsAndItsDefinitionsComeBeforeIt) {
     EXPECT_EQ((*place->matrix->rotate)[0].raw, 65536); // sin 90 degrees
 }
 
-std::vector<ShapeRecord> recordsOf(const SwfFile& f) { return tagsOf<DefineShape3>(f.tags).at(0).shape.records; }
+std::vector<ShapeRecord> recordsOf(const SwfFile& f) {
+    return tagsOf<DefineShape3>(f.tags).at(0).shape.records;
+}
 
 TEST_F(MovieTest, RoundRectangleRadiusIsCutToHalfTheSize) {
     SwfMovie movie(ctx);
@@ -373,7 +384,8 @@ TEST_F(MovieTest, BitmapsGoThroughTheCacheAndBackIntoTheFile) {
     EXPECT_EQ(lossless[0].width, 3);
     std::vector<uint8_t> raw(argb.size());
     uLongf n = raw.size();
-    ASSERT_EQ(uncompress(raw.data(), &n, lossless[0].data.bytes.data(), uLong(lossless[0].data.bytes.size())), Z_OK);
+    ASSERT_EQ(uncompress(raw.data(), &n, lossless[0].data.bytes.data(), uLong(lossless[0].data.bytes.size())),
+              Z_OK);
     EXPECT_EQ(raw, argb);
     auto jpegs = tagsOf<DefineBitsJpeg2>(f.tags);
     ASSERT_EQ(jpegs.size(), 1u);
@@ -397,7 +409,8 @@ TEST_F(MovieTest, ColourMappedRowsArePaddedToWholeWords) {
     EXPECT_EQ(bitmaps[0].colorTableSize, 1);
     std::vector<uint8_t> raw(6 + 16);
     uLongf n = raw.size();
-    ASSERT_EQ(uncompress(raw.data(), &n, bitmaps[0].data.bytes.data(), uLong(bitmaps[0].data.bytes.size())), Z_OK);
+    ASSERT_EQ(uncompress(raw.data(), &n, bitmaps[0].data.bytes.data(), uLong(bitmaps[0].data.bytes.size())),
+              Z_OK);
     EXPECT_EQ(n, 22u);
 }
 

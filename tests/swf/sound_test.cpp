@@ -147,7 +147,8 @@ TEST(Mp3Frames, Id3TagIsSkippedByItsSize) {
 TEST_F(StreamTest, Mp3BlocksCarryTheOwedSamples) {
     std::string path = home.path("sound.mp3");
     std::vector<uint8_t> data = mp3Frames(10);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), long(data.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), long(data.size()));
     auto sound = SwfStreamSound::fromMp3File(ctx, path, 12);
     EXPECT_EQ(sound->samplesPerFrame(), 1837.5);
     // 1837 owed: 3 frames (1728), 109 carried; 1946: 3 frames, 218; 2055: 3 frames, 327; 2164: 1 left.
@@ -169,7 +170,8 @@ TEST_F(StreamTest, Mp3BlocksCarryTheOwedSamples) {
 TEST_F(StreamTest, FirstMp3BlockTakesAFrameEvenWhenLittleIsOwed) {
     std::string path = home.path("short.mp3");
     std::vector<uint8_t> data = mp3Frames(2);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), long(data.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), long(data.size()));
     auto sound = SwfStreamSound::fromMp3File(ctx, path, 60); // 367 samples a frame
     std::vector<uint8_t> b = sound->nextBlock(false);
     EXPECT_EQ(b.size(), 4u + 104u);
@@ -189,9 +191,12 @@ TEST_F(StreamTest, FramesOfARealEncoderAreFoundToTheEnd) {
     if (test::runCommand("command -v lame >/dev/null") != 0) GTEST_SKIP() << "lame is not installed";
     PcmSound pcm = sine(22050, 22050);
     std::string raw = home.path("in.raw"), mp3 = home.path("out.mp3");
-    std::ofstream(raw, std::ios::binary).write(reinterpret_cast<const char*>(pcm.data.data()), long(pcm.data.size()));
-    ASSERT_EQ(test::runCommand("lame --quiet -r -s 22.05 --bitwidth 16 --signed --little-endian -m m -b 32 --add-id3v2 "
-                               "--tt Tavlo '" + raw + "' '" + mp3 + "' 2>/dev/null"),
+    std::ofstream(raw, std::ios::binary)
+        .write(reinterpret_cast<const char*>(pcm.data.data()), long(pcm.data.size()));
+    ASSERT_EQ(test::runCommand(
+                  "lame --quiet -r -s 22.05 --bitwidth 16 --signed --little-endian -m m -b 32 --add-id3v2 "
+                  "--tt Tavlo '" +
+                  raw + "' '" + mp3 + "' 2>/dev/null"),
               0);
     std::vector<uint8_t> bytes = test::fileBytes(mp3);
     auto frames = findMp3Frames(bytes);

@@ -11,8 +11,8 @@ TEST(BitsFor, SmallestWidthPlusExtra) {
     struct {
         uint32_t v;
         int extra, expected;
-    } cases[] = {{0, 1, 1}, {1, 1, 2}, {0, 0, 0}, {1, 0, 1}, {2, 0, 2}, {255, 0, 8},
-                 {256, 1, 10}, {16383, 1, 15}, {0x7FFFFFFF, 0, 31}, {0xFFFFFFFF, 0, 32}};
+    } cases[] = {{0, 1, 1},   {1, 1, 2},    {0, 0, 0},      {1, 0, 1},           {2, 0, 2},
+                 {255, 0, 8}, {256, 1, 10}, {16383, 1, 15}, {0x7FFFFFFF, 0, 31}, {0xFFFFFFFF, 0, 32}};
     for (auto c : cases) EXPECT_EQ(bitsFor(c.v, c.extra), c.expected) << c.v << " + " << c.extra;
 }
 

@@ -14,7 +14,9 @@ std::vector<uint8_t> fileBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string sourcePath(const std::string& relative) { return std::string(TAVLO_SOURCE_DIR) + "/" + relative; }
+std::string sourcePath(const std::string& relative) {
+    return std::string(TAVLO_SOURCE_DIR) + "/" + relative;
+}
 
 int runCommand(const std::string& command, std::string* output) {
     std::FILE* p = popen(command.c_str(), "r");
@@ -30,7 +32,8 @@ int runCommand(const std::string& command, std::string* output) {
 
 std::string yaswfpProblems(const std::string& path) {
     std::string out;
-    int rc = runCommand("/usr/bin/python3 '" + sourcePath("tests/e2e/check_swf.py") + "' '" + path + "' 2>&1", &out);
+    int rc = runCommand("/usr/bin/python3 '" + sourcePath("tests/e2e/check_swf.py") + "' '" + path + "' 2>&1",
+                        &out);
     return rc == 0 ? "" : (out.empty() ? "yaswfp check could not run" : out);
 }
 

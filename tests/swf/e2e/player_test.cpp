@@ -23,7 +23,9 @@ namespace {
 using nlohmann::json;
 constexpr int kWidth = 400, kHeight = 300; // stage pixels; 20 twips each
 
-int tw(int px) { return px * 20; }
+int tw(int px) {
+    return px * 20;
+}
 
 void writeBytes(const std::string& path, const std::vector<uint8_t>& b) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
@@ -35,7 +37,8 @@ json play(const std::string& swf, const json& steps, const std::string& folder) 
     std::string jobPath = folder + "/job.json";
     std::ofstream(jobPath) << job.dump();
     std::string out;
-    int rc = test::runCommand("node '" + test::sourcePath("tests/e2e/play.mjs") + "' '" + jobPath + "'", &out);
+    int rc =
+        test::runCommand("node '" + test::sourcePath("tests/e2e/play.mjs") + "' '" + jobPath + "'", &out);
     EXPECT_EQ(rc, 0) << out;
     json result = json::parse(out, nullptr, false);
     EXPECT_FALSE(result.is_discarded()) << out;
@@ -113,7 +116,8 @@ protected:
                            palette.data());
         // 32-bit 2 x 1 with alpha (premultiplied ARGB): opaque magenta, then fully clear.
         std::vector<uint8_t> argb = {255, 255, 0, 255, 0, 0, 0, 0};
-        SwfRectangle wide(ctx, tw(100), tw(80), tw(140) - 1, tw(100) - 1, 5, 2, 1, 0, true, argb.data(), nullptr);
+        SwfRectangle wide(ctx, tw(100), tw(80), tw(140) - 1, tw(100) - 1, 5, 2, 1, 0, true, argb.data(),
+                          nullptr);
         std::vector<uint8_t> blue = jpegOf(home.root(), "blue");
         SwfRectangle photo(ctx, tw(170), tw(80), tw(210) - 1, tw(120) - 1, 16, 16, blue.data(), blue.size());
         std::vector<uint8_t> red = jpegOf(home.root(), "red");
@@ -145,7 +149,8 @@ protected:
         cached.setAlign(0);
         ctx.cacheTextAsBitmap = false;
 
-        SwfRectangle up(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1), over(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1),
+        SwfRectangle up(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1),
+            over(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1),
             down(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1);
         up.setFillColour({0, 160, 0, 255});
         over.setFillColour({0, 200, 200, 255});
@@ -156,7 +161,7 @@ protected:
         button.addStep(GetUrlStep("FSCommand:key", "k", 0), 0, 'k');
 
         for (SwfObject* o : std::initializer_list<SwfObject*>{&solid, &linear, &radial, &eight, &wide, &photo,
-                                                               &masked, &clip, &font, &text, &cached, &button})
+                                                              &masked, &clip, &font, &text, &cached, &button})
             f.place(*o);
         f.addStep(GetUrlStep("FSCommand:ready", "1", 0));
         f.addStep(StopStep());
@@ -176,8 +181,11 @@ protected:
                 text.push_back({x, y});
                 cachedText.push_back({x, y + 60});
             }
-        return json::array({{{"waitFor", "ready"}}, {{"wait", 300}}, {{"pixels", "probes"}, {"points", points}},
-                            {{"pixels", "text"}, {"points", text}}, {{"pixels", "cached text"}, {"points", cachedText}}});
+        return json::array({{{"waitFor", "ready"}},
+                            {{"wait", 300}},
+                            {{"pixels", "probes"}, {"points", points}},
+                            {{"pixels", "text"}, {"points", text}},
+                            {{"pixels", "cached text"}, {"points", cachedText}}});
     }
 
     void expectProbes(const json& result) {
@@ -268,7 +276,8 @@ TEST_F(PlayerTest, AdpcmStreamDecodesWithFfmpegToItsLength) {
     EXPECT_EQ(test::yaswfpProblems(path), "");
     if (getenv("TAVLO_E2E_KEEP")) test::runCommand("cp '" + path + "' " + getenv("TAVLO_E2E_KEEP"));
     std::string log;
-    ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + path + "' -f s16le -ac 1 -ar 22050 '" + raw + "' 2>&1",
+    ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + path + "' -f s16le -ac 1 -ar 22050 '" +
+                                   raw + "' 2>&1",
                                &log),
               0)
         << log;
@@ -296,7 +305,8 @@ TEST_F(PlayerTest, Mp3StreamFromAnEncodedFileDecodesWithFfmpeg) {
     std::string rawPath = home.path("in.raw"), mp3 = home.path("in.mp3");
     writeBytes(rawPath, raw);
     ASSERT_EQ(test::runCommand("lame --quiet -r -s 22.05 --bitwidth 16 --signed --little-endian -m m -b 32 "
-                               "--add-id3v2 --tt Tavlo '" + rawPath + "' '" + mp3 + "' 2>/dev/null"),
+                               "--add-id3v2 --tt Tavlo '" +
+                               rawPath + "' '" + mp3 + "' 2>/dev/null"),
               0);
     auto sound = SwfStreamSound::fromMp3File(ctx, mp3, 12);
     SwfMovie movie(ctx);
@@ -313,7 +323,8 @@ TEST_F(PlayerTest, Mp3StreamFromAnEncodedFileDecodesWithFfmpeg) {
     ASSERT_EQ(heads.size(), 1u);
     EXPECT_EQ(heads[0].format, SoundFormat::Mp3);
     std::string log;
-    ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + path + "' -f s16le -ac 1 -ar 22050 '" + out + "' 2>&1",
+    ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + path + "' -f s16le -ac 1 -ar 22050 '" +
+                                   out + "' 2>&1",
                                &log),
               0)
         << log;
@@ -325,7 +336,8 @@ TEST_F(PlayerTest, Mp3StreamFromAnEncodedFileDecodesWithFfmpeg) {
     // The sine is there: about 880 zero crossings in a second of 440 Hz.
     int crossings = 0;
     for (size_t i = 2; i + 1 < decoded && i < size_t(rate); ++i) {
-        int16_t a = int16_t(bytes[2 * i - 2] | bytes[2 * i - 1] << 8), b = int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+        int16_t a = int16_t(bytes[2 * i - 2] | bytes[2 * i - 1] << 8),
+                b = int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
         if ((a < 0) != (b < 0)) ++crossings;
     }
     EXPECT_NEAR(crossings, 880, 90);
