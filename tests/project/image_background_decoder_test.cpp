@@ -88,8 +88,8 @@ TEST(ImageBackgroundDecoder, DecodesForwardFromTheWantedFrame) {
     FakeSource src(30, 100);
     src.setLocated(20, false); // not located yet: walked past
     BackgroundDecoder dec(src, 100 * 1000);
+    dec.setWanted(10); // before the start: it begins at the shown frame
     dec.start();
-    dec.setWanted(10);
     settle(dec);
     std::vector<int> expected;
     for (int f = 10; f < 30; ++f)
