@@ -19,8 +19,8 @@ struct TranscodeResult {
 // Pointer pictures too big to show are dropped; a damaged record and everything after it are
 // left out, so the output is always a well-formed chunk. Every pixel written adds 1 to `histogram`.
 TranscodeResult recompressChunk(std::span<const std::uint8_t> chunk, PixelEncoding from, PixelEncoding to,
-                                int frameWidth, int frameHeight, int captureQuality, std::vector<std::uint8_t>& out,
-                                ColourHistogram* histogram);
+                                int frameWidth, int frameHeight, int captureQuality,
+                                std::vector<std::uint8_t>& out, ColourHistogram* histogram);
 
 // Copies the bytes [start, end) of one open file to the current position of another, 65,536 bytes
 // at a time. False when the source holds fewer bytes or a write fails.
