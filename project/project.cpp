@@ -1,6 +1,7 @@
 #include "project/project.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace tavlo::project {
@@ -111,10 +112,14 @@ FrameNode* Project::prevOf(const FrameNode* f) const {
 }
 
 int Project::frameNumber(const FrameNode* f) const {
-    if (!f) return 0;
-    for (std::size_t i = 0; i < frames_.size(); ++i)
-        if (frames_[i].get() == f) return int(i) + 1;
-    return 0;
+    if (!f || f->index < 0 || std::size_t(f->index) >= frames_.size() ||
+        frames_[std::size_t(f->index)].get() != f)
+        return 0;
+    return f->index + 1;
+}
+
+void Project::renumberFrom(std::size_t first) {
+    for (std::size_t i = first; i < frames_.size(); ++i) frames_[i]->index = int(i);
 }
 
 FrameNode* Project::frameAt(int number) const {
@@ -128,8 +133,7 @@ FrameNode* Project::findFrameById(std::int32_t frameId) const {
     return nullptr;
 }
 
-std::int32_t Project::newFrameId() {
-    for (const auto& f : frames_) nextFrameId_ = std::max(nextFrameId_, f->frame.frameId + 1);
+std::int32_t Project::newFrameId() const {
     return nextFrameId_++;
 }
 
@@ -147,6 +151,7 @@ FrameNode& Project::appendCapturedFrame(const CaptureContext& ctx) {
         node->frame.syncSoundFirstFrame = Ref(frames_.empty() ? node->frame.frameId : head()->frame.frameId);
         node->frame.syncSoundSerial = soundSerial_++;
     }
+    node->index = frameCount();
     frames_.push_back(std::move(node));
     return *frames_.back();
 }
@@ -180,7 +185,8 @@ std::unique_ptr<FrameNode> Project::duplicateFrame(const FrameNode& src, bool wi
         node->frame.imageSource = n > 0 ? n : src.frame.imageSource;
     }
     node->frame.prev = node->frame.next = 0;
-    node->frame.frameId = const_cast<Project*>(this)->newFrameId();
+    node->index = -1;
+    node->frame.frameId = newFrameId();
     return node;
 }
 
@@ -188,6 +194,7 @@ FrameNode& Project::insertAfter(FrameNode* after, std::unique_ptr<FrameNode> nod
     const int k = frameNumber(after); // 0: insert at the front
     FrameNode* raw = node.get();
     frames_.insert(frames_.begin() + k, std::move(node));
+    renumberFrom(std::size_t(k));
     for (const auto& f : frames_) {
         Frame& r = f->frame;
         for (std::int32_t* ref :
@@ -211,8 +218,19 @@ FrameNode& Project::insertAfter(FrameNode* after, std::unique_ptr<FrameNode> nod
 }
 
 FrameNode& Project::appendLoaded(std::unique_ptr<FrameNode> node) {
+    node->index = frameCount();
+    if (node->frame.frameId >= nextFrameId_ && node->frame.frameId < INT32_MAX)
+        nextFrameId_ = node->frame.frameId + 1;
     frames_.push_back(std::move(node));
     return *frames_.back();
+}
+
+void Project::dropLeadingFrames(int count) {
+    count = std::clamp(count, 0, frameCount());
+    if (count == 0) return;
+    if (currentFrame && frameNumber(currentFrame) <= count) currentFrame = nullptr;
+    frames_.erase(frames_.begin(), frames_.begin() + count);
+    renumberFrom(0);
 }
 
 int Project::effectiveDisplayTime(const FrameNode& f) const {

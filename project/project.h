@@ -69,6 +69,8 @@ struct FrameNode {
     FrameData data;
     // Run-time state of the frame (decoded image, drawing state); never stored.
     std::shared_ptr<void> cache;
+    // 0-based place in the list, kept by the project.
+    int index = -1;
 };
 
 struct Bookmark {
@@ -149,14 +151,17 @@ public:
     FrameNode& insertAfter(FrameNode* after, std::unique_ptr<FrameNode> node);
     // Appends a frame as read from a file (no renumbering).
     FrameNode& appendLoaded(std::unique_ptr<FrameNode> node);
+    // Removes the first `count` frames of a recording whose start was overwritten (continuous
+    // recording keeps only its last loop). A recording has no references into them yet.
+    void dropLeadingFrames(int count);
 
     int effectiveDisplayTime(const FrameNode& f) const;
-    // The bubble text reading time of Part 4.3 starts from this: frames up to which a bubble
+    // Where the automatic bubble reading time ends: frames up to which a bubble
     // shown from `f` stays, with the configured delay scale and minimum.
     int automaticEndFrame(const FrameNode& f, double delayScale, int delayMinimum) const;
 
-    // A fresh frame identity.
-    std::int32_t newFrameId();
+    // A fresh frame identity, above every identity in the list.
+    std::int32_t newFrameId() const;
 
     // Project-wide data (public: a plain aggregate of tables).
     std::string filePath;           // the open project file; empty for a recording not yet saved
@@ -190,8 +195,9 @@ public:
     bool makeSnapshot(FrameNode& f, bool chapter, SnapshotPainter paint, void* ctx);
 
 private:
+    void renumberFrom(std::size_t first);
     std::vector<std::unique_ptr<FrameNode>> frames_;
-    std::int32_t nextFrameId_ = 1;
+    mutable std::int32_t nextFrameId_ = 1;
     int soundSerial_ = 0;
 };
 
