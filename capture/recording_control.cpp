@@ -1,10 +1,12 @@
 #include "capture/recording_control.h"
 
+#include "capture/segment_joining.h"
 #include "capture/time_tidying.h"
 #include "project/project_file.h"
 
 #include <chrono>
 #include <thread>
+#include <unistd.h>
 
 namespace tavlo::capture {
 
@@ -38,15 +40,10 @@ RecordingControl::~RecordingControl() {
 }
 
 bool RecordingControl::start(const RecordingSetup& given, std::string& error) {
-    RecordingSetup setup = given;
-    if (setup.capture.continuous) {
-        // Saving a loop of segments needs them joined in order of age, which is still to come;
-        // a normal recording keeps everything instead of losing the save.
-        ui_.message("Continuous recording is not part of this build yet; this recording keeps everything "
-                    "from its start.",
-                    "Tavlo Warning", Icon::Warning);
-        setup.capture.continuous = false;
-    }
+    const RecordingSetup& setup = given;
+    continuous_ = setup.capture.continuous && setup.capture.loopMinutes > 0;
+    compressed_ = setup.capture.compressed;
+    tempFolder_ = setup.tempFolder;
     project::CaptureOptions options;
     options.folder = setup.tempFolder;
     options.compressed = setup.capture.compressed;
@@ -189,10 +186,30 @@ bool RecordingControl::keep(const std::string& path, const std::string& folder) 
     if (project_.head()) project_.head()->frame.chapterMark = 1;
     if (project_.tail()) project_.tail()->frame.chapterMark = 1;
     project::RecordingFiles files{writer_->dataPath(), writer_->indexPath()};
+    JoinedRecording joined;
+    if (continuous_) {
+        // Only the segments still on disk: the project keeps about the last loop.
+        std::string error;
+        if (!joinSegments(*writer_, project_.frameWidth, project_.frameHeight, compressed_, tempFolder_,
+                          joined, error)) {
+            ui_.message(error, "Tavlo 错误", Icon::Error);
+            return false;
+        }
+        if (joined.firstFrame > 0) {
+            project_.dropLeadingFrames(joined.firstFrame);
+            if (project_.head()) project_.head()->frame.keyImage = 1;
+        }
+        files = {joined.dataPath, joined.indexPath};
+    }
     project::SaveRecordingOptions options;
     options.commandLinePath = path;
     options.initialFolder = folder;
-    if (!project::saveRecording(ui_, project_, files, options)) return false;
+    const bool saved = project::saveRecording(ui_, project_, files, options);
+    if (continuous_) {
+        ::unlink(joined.dataPath.c_str());
+        ::unlink(joined.indexPath.c_str());
+    }
+    if (!saved) return false;
     writer_->removeFiles();
     recording_ = false;
     return true;

@@ -96,6 +96,9 @@ private:
     bool paused_ = false;
     bool stopped_ = false;
     bool externallyPaused_ = false;
+    bool continuous_ = false;
+    bool compressed_ = false;
+    std::string tempFolder_;
     bool writerFinished_ = false;
     bool finishedComplete_ = false;
     std::atomic<bool> stopRequested_{false};

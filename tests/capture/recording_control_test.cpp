@@ -1,6 +1,7 @@
 #include "capture/recording_control.h"
 
 #include "core/file_util.h"
+#include "project/frame_store.h"
 #include "project/project_file.h"
 #include "tests/support/recording_prompts.h"
 #include "tests/support/synthetic_scene.h"
@@ -122,6 +123,45 @@ TEST(RecordingControl, ARecordingContinuedAfterItsStopIsKeptWhole) {
     o.readOnly = true;
     ASSERT_TRUE(project::load(r.ui, path, loaded, o));
     EXPECT_EQ(loaded.frameCount(), r.project.frameCount());
+}
+
+TEST(RecordingControl, ContinuousRecordingKeepsAboutTheLastLoop) {
+    Rig r;
+    r.setup.capture.continuous = true;
+    r.setup.capture.loopMinutes = 1; // segments of 6000 / 19 = 315 hundredths, 20 in rotation
+    for (int t = 100; t < 90000; t += 700)
+        r.scene.fillAt(t, {(t / 700) % 150, 10, (t / 700) % 150 + 30, 40}, 0x00010203u * (t % 97));
+    std::string error;
+    ASSERT_TRUE(r.control->start(r.setup, error)) << error;
+    r.run(90000); // a minute and a half
+    ASSERT_TRUE(r.control->stop());
+    const int recorded = r.project.frameCount();
+    const std::string path = r.home.path("loop.tavlo");
+    ASSERT_TRUE(r.control->keep(path));
+    EXPECT_EQ(captureFilesIn(r.home.root()), 0); // segments and joined files are gone
+
+    project::Project loaded;
+    project::LoadOptions o;
+    o.readOnly = true;
+    ASSERT_TRUE(project::load(r.ui, path, loaded, o));
+    EXPECT_LT(loaded.frameCount(), recorded);
+    int total = 0;
+    for (const auto& f : loaded.frames()) total += f->frame.recordedTime;
+    EXPECT_GT(total, 19 * 315 - 400); // about the last loop: the older segments were overwritten
+    EXPECT_LT(total, 20 * 315 + 400);
+    EXPECT_EQ(loaded.head()->frame.keyImage, 1);
+
+    // Every kept frame decodes to the screen of its time.
+    project::FrameStore store(loaded);
+    ASSERT_TRUE(store.open(error)) << error;
+    project::PixelBuffer pic;
+    const auto& grabs = r.scene.grabs();
+    ASSERT_TRUE(store.framePicture(loaded.frameCount() - 1, pic));
+    EXPECT_TRUE((pic.pixels == grabs.back().pixels) || [&] {
+        for (std::size_t i = 0; i < pic.pixels.size(); ++i)
+            if ((pic.pixels[i] & 0x00FEFFFF) != (grabs.back().pixels[i] & 0x00FEFFFF)) return false;
+        return true;
+    }());
 }
 
 TEST(RecordingControl, FullDiskStopsWithItsMessage) {
