@@ -5,6 +5,7 @@
 #include "project/image/capture_writer.h"
 #include "project/image/chunk_decoder.h"
 #include "project/image/record_encoder.h"
+#include "project/image/snapshot_codec.h"
 
 #include <benchmark/benchmark.h>
 
@@ -146,6 +147,27 @@ void BM_BlockChoice1080p(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(blockDiversity(px.data(), px.size(), &histogram));
 }
 BENCHMARK(BM_BlockChoice1080p)->Unit(benchmark::kMillisecond);
+
+// Snapshots of chapter frames: a 1080p picture through FastLZ each way.
+void BM_Snapshot1080p(benchmark::State& state) {
+    const bool decode = state.range(0) != 0;
+    const auto cols = desktopColumns(kW, kH);
+    PixelBuffer picture(kW, kH);
+    for (int x = 0; x < kW; ++x)
+        for (int y = 0; y < kH; ++y) picture.row(y)[x] = cols[std::size_t(x) * kH + y];
+    const auto blob = encodeSnapshot(picture);
+    for (auto _ : state) {
+        if (decode) {
+            auto back = decodeSnapshot(blob);
+            benchmark::DoNotOptimize(back);
+        } else {
+            auto made = encodeSnapshot(picture);
+            benchmark::DoNotOptimize(made.data());
+        }
+    }
+    state.SetLabel(std::string(decode ? "decode, " : "encode, ") + std::to_string(blob.size()) + " bytes");
+}
+BENCHMARK(BM_Snapshot1080p)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One frame of typical desktop work for the writer: a few lines of text typed (three 200 × 40
 // rectangles), a menu opening (400 × 300) and a pointer picture, before and after each. Written
