@@ -173,18 +173,21 @@ bool CaptureWriter::encodeAndWrite(const WriterMessage& m) {
         // effect at the next frame.
         frameCompressed_ = options_.compressed && !cancelCompression_.load();
         SegmentFiles& s = segments_[segment_];
+        // Frames are counted here: the message's 16-bit number wraps after 65,535 frames, and a
+        // wrapped 0 must not mark a later entry as the first.
+        const int number = static_cast<int>(frameStarts_.size());
         std::uint64_t entry = static_cast<std::uint64_t>(dataPosition_);
         if (options_.continuous) {
             if (s.firstFrame < 0) {
-                s.firstFrame = m.value;
+                s.firstFrame = number;
                 s.startPosition = dataPosition_;
             }
-        } else if (m.value == 0) {
+        } else if (number == 0) {
             entry |= kFirstFrameMark;
         }
         std::uint8_t bytes[8];
         putU64At(bytes, entry);
-        frameStarts_.push_back({m.value, segment_, s.sequence, dataPosition_, frameCompressed_});
+        frameStarts_.push_back({number, segment_, s.sequence, dataPosition_, frameCompressed_});
         if (!writeAll(s.index.fd, bytes, sizeof bytes)) {
             writeFailed_ = true;
             return false;

@@ -54,7 +54,7 @@ inline constexpr auto kQueueLockTimeout = std::chrono::milliseconds(10'000);
 
 // Where a frame's records begin, as the index file has it.
 struct FrameChunkStart {
-    int frameNumber = 0;
+    int frameNumber = 0;        // 0-based count of the frames started, not limited to 16 bits
     int segment = 0;            // always 0 outside continuous recording
     std::uint64_t sequence = 0; // the segment's use count when written (a reused segment has a new one)
     std::int64_t position = 0;  // in that segment's data file

@@ -432,3 +432,38 @@ TEST(ImageCaptureWriter, TimedLockGivesUpWithoutTakingTheLock) {
 
 } // namespace
 } // namespace tavlo::project
+
+namespace tavlo::project {
+namespace {
+
+TEST(ImageCaptureWriter, OnlyTheFirstFrameIsMarkedEvenWhenFrameNumbersWrap) {
+    TempFolder dir;
+    CaptureWriter writer({dir.path(), false, 80, false, 0});
+    ASSERT_TRUE(writer.createFiles());
+    ASSERT_TRUE(writer.startCapture(16, 16, false, false));
+    const int frames = 65536 + 3; // the 16-bit frame number of the message wraps to 0 at 65,536
+    for (int f = 0; f < frames; ++f) {
+        WriterMessage m;
+        m.type = MessageType::FrameStart;
+        m.value = static_cast<std::uint16_t>(f);
+        ASSERT_TRUE(writer.writeDirect(m));
+        if (f % 1000 == 0) {
+            WriterMessage idle;
+            idle.type = MessageType::Idle;
+            idle.value = 1;
+            ASSERT_TRUE(writer.writeDirect(idle));
+        }
+    }
+    ASSERT_TRUE(writer.flush());
+    const auto index = readIndex(writer.indexPath());
+    ASSERT_EQ(index.size(), std::size_t(frames));
+    int marked = 0;
+    for (auto e : index) marked += (e >> 56) == 0xFF;
+    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(index[0] >> 56, 0xFFu);
+    EXPECT_EQ(writer.frameStarts().back().frameNumber, frames - 1);
+    EXPECT_EQ(std::int64_t(index[65536]), writer.frameStarts()[65536].position);
+}
+
+} // namespace
+} // namespace tavlo::project
