@@ -193,12 +193,11 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
         return;
     }
 
+    bool nextSegment = false;
     if (settings_.continuous && settings_.loopMinutes > 0) {
         const std::int64_t segment = std::int64_t(settings_.loopMinutes) * 6000 / 19;
         if (segmentTime_ >= segment) {
-            WriterMessage m;
-            m.type = MessageType::NextSegment;
-            queue_.push(std::move(m));
+            nextSegment = true;
             segmentTime_ -= segment;
             forced = true;
         }
@@ -238,6 +237,13 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
         pointerRecord(s, d);
     }
 
+    // A new segment starts with this frame, the whole picture, so that it can stand alone once
+    // the segments before it are overwritten.
+    if (nextSegment) {
+        WriterMessage m;
+        m.type = MessageType::NextSegment;
+        queue_.push(std::move(m));
+    }
     project::FrameNode& frame = newFrame();
     if (input_) {
         frame.frame.keyPress = input_->takeKeyDown() ? 1 : 0;

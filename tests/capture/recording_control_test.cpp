@@ -131,9 +131,18 @@ TEST(RecordingControl, ContinuousRecordingKeepsAboutTheLastLoop) {
     r.setup.capture.loopMinutes = 1; // segments of 6000 / 19 = 315 hundredths, 20 in rotation
     for (int t = 100; t < 90000; t += 700)
         r.scene.fillAt(t, {(t / 700) % 150, 10, (t / 700) % 150 + 30, 40}, 0x00010203u * (t % 97));
+    for (int t = 0; t < 90000; t += 1000)
+        r.scene.pointerPath(t, 10, 10, t + 900, 190, 110); // samples between grabs
     std::string error;
     ASSERT_TRUE(r.control->start(r.setup, error)) << error;
-    r.run(90000); // a minute and a half
+    // A minute and a half, with an extra pointer sample between ticks, as the pointer thread takes
+    // them: a grab then has samples that become frames of their own before the screen frame.
+    for (int t = 0; t < 90000; t += 50) {
+        r.scene.advance(25);
+        r.control->session()->sampler()->sampleOnce();
+        r.scene.advance(25);
+        r.control->tick();
+    }
     ASSERT_TRUE(r.control->stop());
     const int recorded = r.project.frameCount();
     const std::string path = r.home.path("loop.tavlo");
@@ -150,6 +159,13 @@ TEST(RecordingControl, ContinuousRecordingKeepsAboutTheLastLoop) {
     EXPECT_GT(total, 19 * 315 - 400); // about the last loop: the older segments were overwritten
     EXPECT_LT(total, 20 * 315 + 400);
     EXPECT_EQ(loaded.head()->frame.keyImage, 1);
+
+    // The first kept frame is a whole picture, not a pointer frame before the key image.
+    project::FrameStore first(loaded);
+    ASSERT_TRUE(first.open(error)) << error;
+    project::PixelBuffer head;
+    ASSERT_TRUE(first.framePicture(0, head));
+    EXPECT_EQ(std::count(head.pixels.begin(), head.pixels.end(), 0x00FFFFFFu), 0); // no background showing
 
     // Every kept frame decodes to the screen of its time.
     project::FrameStore store(loaded);
