@@ -604,6 +604,36 @@ Header readHeader(SwfReader& r) {
     return h;
 }
 
+namespace {
+
+// The header and the inflated rest of a compressed file. The output grows with what actually
+// inflates, so a false declared length cannot make us allocate it up front; it must match exactly.
+bool inflateBody(const std::vector<uint8_t>& bytes, uint32_t fileLength, std::vector<uint8_t>& out) {
+    if (fileLength < 8) return false;
+    out.assign(bytes.begin(), bytes.begin() + 8);
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    z.next_in = const_cast<Bytef*>(bytes.data() + 8);
+    z.avail_in = uInt(bytes.size() - 8);
+    int rc = Z_OK;
+    uint8_t chunk[64 * 1024];
+    while (rc == Z_OK) {
+        z.next_out = chunk;
+        z.avail_out = sizeof chunk;
+        rc = inflate(&z, Z_NO_FLUSH);
+        size_t n = sizeof chunk - z.avail_out;
+        if (out.size() + n > fileLength)
+            rc = Z_DATA_ERROR;
+        else
+            out.insert(out.end(), chunk, chunk + n);
+        if (rc == Z_OK && n == 0 && z.avail_in == 0) rc = Z_BUF_ERROR; // truncated stream
+    }
+    inflateEnd(&z);
+    return rc == Z_STREAM_END && out.size() == fileLength;
+}
+
+} // namespace
+
 ReadResult readSwf(const std::vector<uint8_t>& bytes) {
     ReadResult result;
     if (bytes.size() < 8 || (bytes[0] != 'F' && bytes[0] != 'C') || bytes[1] != 'W' || bytes[2] != 'S') {
@@ -615,16 +645,7 @@ ReadResult readSwf(const std::vector<uint8_t>& bytes) {
     std::vector<uint8_t> plain;
     const std::vector<uint8_t>* data = &bytes;
     if (bytes[0] == 'C') {
-        // The declared length bounds the inflated size; refuse absurd ones before allocating.
-        if (fileLength < 8 || fileLength > (1u << 30)) {
-            result.error = "bad file length";
-            return result;
-        }
-        plain.assign(bytes.begin(), bytes.begin() + 8);
-        plain.resize(fileLength);
-        uLongf out = fileLength - 8;
-        if (uncompress(plain.data() + 8, &out, bytes.data() + 8, uLong(bytes.size() - 8)) != Z_OK ||
-            out != fileLength - 8) {
+        if (!inflateBody(bytes, fileLength, plain)) {
             result.error = "bad compressed data";
             return result;
         }

@@ -3,6 +3,7 @@
 #include "swf/write.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace tavlo::swf {
 namespace {
@@ -152,6 +153,79 @@ TEST(Reader, RejectsLengthsBeyondTheData) {
     EXPECT_TRUE(r.failed());
     EXPECT_FALSE(readSwf({'C', 'W', 'S', 6, 0xFF, 0xFF, 0xFF, 0xFF, 0x78}).ok());
     EXPECT_FALSE(readSwf({'F', 'W', 'S', 6, 30, 0, 0, 0}).ok());
+}
+
+// Damaged copies of a movie with every tag kind must read as an error or as something, never
+// crash or read out of bounds (the sanitizer build watches).
+TEST(Reader, SurvivesDamagedFiles) {
+    std::vector<Tag> tags = {
+        FileAttributes{},
+        Metadata{"m"},
+        SetBackgroundColor{{1, 2, 3}},
+        DoAction{{ActionPush{{PushString{"a"}, PushFloat{1}}}, ActionCode{op::Play}}},
+        DefineBitsLossless{3, false, 3, 4, 2, 1, Payload{{1, 2, 3}}},
+        DefineSprite{4, 1, {PlaceObject2{false, 1, 3, Matrix{}, std::nullopt, {}, "n", {}}, ShowFrame{}}},
+        DefineEditText{5, Rect{}, false, false, false, true, false, true, false, false, false, false, 6, 240,
+                       Rgba{}, std::nullopt, EditTextLayout{}, "v", "t"},
+        DefineButton2{7,
+                      false,
+                      {ButtonRecord{false, false, false, true, 3, 1, {}, {}}},
+                      {ButtonCondAction{1, {ActionCode{op::Stop}}}}},
+        ShowFrame{}};
+    SwfStream body;
+    for (const Tag& t : tags) writeTag(body, t);
+    writeTag(body, Tag(End{}));
+    std::vector<uint8_t> tagBytes = body.flattened();
+    Header h;
+    h.fileLength = uint32_t(21 + tagBytes.size());
+    h.frameSize = Rect{Twips(0), Twips(2000), Twips(0), Twips(2000)};
+    h.frameCount = 1;
+    SwfStream file;
+    writeHeader(file, h);
+    std::vector<uint8_t> good = file.bytes();
+    good.insert(good.end(), tagBytes.begin(), tagBytes.end());
+    ASSERT_TRUE(readSwf(good).ok()) << readSwf(good).error;
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    int errors = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<uint8_t> bad = good;
+        int flips = 1 + int(next() % 4);
+        for (int k = 0; k < flips; ++k) bad[8 + next() % (bad.size() - 8)] = uint8_t(next() >> 16);
+        if (next() % 5 == 0) bad.resize(8 + next() % (bad.size() - 8));
+        ReadResult r = readSwf(bad);
+        if (!r.ok()) ++errors;
+    }
+    EXPECT_GT(errors, 100);
+}
+
+TEST(Reader, CompressedFileMustInflateToItsDeclaredLength) {
+    std::vector<uint8_t> plain = {'F', 'W', 'S', 6, 0, 0, 0, 0};
+    SwfStream rest;
+    writeHeader(rest, Header{});
+    std::vector<uint8_t> tail(rest.bytes().begin() + 8, rest.bytes().end());
+    tail.push_back(0);
+    tail.push_back(0); // End
+    uint32_t length = uint32_t(8 + tail.size());
+    std::vector<uint8_t> packed(compressBound(uLong(tail.size())));
+    uLongf n = packed.size();
+    ASSERT_EQ(compress2(packed.data(), &n, tail.data(), uLong(tail.size()), 9), Z_OK);
+    packed.resize(n);
+    for (uint32_t declared : {length, length - 1, length + 1, 0xFFFFFFFFu}) {
+        std::vector<uint8_t> cws = {'C',
+                                    'W',
+                                    'S',
+                                    6,
+                                    uint8_t(declared),
+                                    uint8_t(declared >> 8),
+                                    uint8_t(declared >> 16),
+                                    uint8_t(declared >> 24)};
+        cws.insert(cws.end(), packed.begin(), packed.end());
+        EXPECT_EQ(readSwf(cws).ok(), declared == length) << declared;
+    }
+    std::vector<uint8_t> cut = {'C', 'W', 'S', 6, uint8_t(length), 0, 0, 0};
+    cut.insert(cut.end(), packed.begin(), packed.begin() + long(packed.size() / 2));
+    EXPECT_FALSE(readSwf(cut).ok());
 }
 
 } // namespace
