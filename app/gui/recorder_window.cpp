@@ -109,7 +109,9 @@ RecorderWindow::RecorderWindow(Application& app, const CommandLine& commandLine,
 }
 
 RecorderWindow::~RecorderWindow() {
+    // Their threads post to this window: end them before the window goes.
     if (hotKeys_) hotKeys_->unregisterAll();
+    hotKeys_.reset();
     controlServer_.stop();
 }
 
