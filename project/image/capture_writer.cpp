@@ -67,6 +67,8 @@ bool CaptureWriter::startCapture(int width, int height, bool headerCompressed, b
     SegmentFiles& s = segments_[segment_];
     if (!writeAll(s.data.fd, header.data(), header.size())) return false;
     dataPosition_ = static_cast<std::int64_t>(header.size());
+    frameWidth_ = width;
+    frameHeight_ = height;
     bytesWritten_ += static_cast<std::int64_t>(header.size());
     options_.compressed = headerCompressed;
     frameCompressed_ = headerCompressed;
@@ -203,7 +205,11 @@ bool CaptureWriter::encodeAndWrite(const WriterMessage& m) {
     case MessageType::Before:
     case MessageType::After:
     case MessageType::Pointer: {
-        if (!fitsRecord(m.rect) || m.pixels.size() != m.rect.area()) {
+        // A changed rectangle outside the frame would end the decoding of the rest of the chunk.
+        const bool outside =
+            m.type != MessageType::Pointer && (m.rect.left < 0 || m.rect.top < 0 ||
+                                               m.rect.right >= frameWidth_ || m.rect.bottom >= frameHeight_);
+        if (!fitsRecord(m.rect) || outside || m.pixels.size() != m.rect.area()) {
             ++dropped_;
             return false;
         }

@@ -135,6 +135,7 @@ private:
     std::unique_ptr<ColourHistogram> histogram_;
     std::vector<FrameChunkStart> frameStarts_;
     std::int64_t dataPosition_ = 0;
+    int frameWidth_ = 0, frameHeight_ = 0;
     bool frameCompressed_ = false;
 
     // Shared with the capture side.

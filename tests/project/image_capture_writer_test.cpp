@@ -436,6 +436,29 @@ TEST(ImageCaptureWriter, TimedLockGivesUpWithoutTakingTheLock) {
 namespace tavlo::project {
 namespace {
 
+TEST(ImageCaptureWriter, MessagesThatCannotBeRecordsAreDropped) {
+    TempFolder dir;
+    CaptureWriter writer({dir.path(), false, 80, false, 0});
+    ASSERT_TRUE(writer.createFiles());
+    ASSERT_TRUE(writer.startCapture(32, 32, false, false));
+    ASSERT_TRUE(writer.writeDirect(rectMessage(MessageType::FrameStart, {}, {}, 0)));
+    EXPECT_FALSE(
+        writer.writeDirect(rectMessage(MessageType::After, {20, 0, 39, 9}, flat(20, 10, 1)))); // outside
+    EXPECT_FALSE(writer.writeDirect(rectMessage(MessageType::After, {0, 0, 9, 9}, flat(9, 10, 1)))); // short
+    EXPECT_FALSE(writer.writeDirect(rectMessage(MessageType::After, {5, 5, 4, 9}, {})));             // empty
+    // A pointer picture may reach past the frame's edges.
+    EXPECT_TRUE(writer.writeDirect(rectMessage(MessageType::Pointer, {-4, 20, 27, 51}, flat(32, 32, 2), 5)));
+    EXPECT_TRUE(writer.writeDirect(rectMessage(MessageType::After, {0, 0, 9, 9}, flat(10, 10, 4))));
+    ASSERT_TRUE(writer.flush());
+    EXPECT_EQ(writer.droppedMessages(), 3);
+    const auto data = readFile(writer.dataPath());
+    const auto c = decodeChunk(std::span(data).subspan(22), PixelEncoding::Rle24, 32, 32);
+    EXPECT_FALSE(c.failed);
+    ASSERT_EQ(c.after.size(), 1u);
+    EXPECT_EQ(c.after[0].pixels, flat(10, 10, 4));
+    EXPECT_TRUE(c.pointer.has_value());
+}
+
 TEST(ImageCaptureWriter, OnlyTheFirstFrameIsMarkedEvenWhenFrameNumbersWrap) {
     TempFolder dir;
     CaptureWriter writer({dir.path(), false, 80, false, 0});
