@@ -78,6 +78,9 @@ const Probe kProbes[] = {
     {"jpeg with alpha, clear half", 270, 100, 255, 255, 255},
     {"sprite", 330, 100, 255, 128, 0},
     {"button up", 340, 210, 0, 160, 0},
+    {"colour transform", 275, 270, 255, 0, 0},
+    {"rotated clip, inside once turned", 350, 258, 0, 0, 128},
+    {"rotated clip, outside once turned", 335, 275, 255, 255, 255},
 };
 
 bool near(const json& px, int r, int g, int b, int tolerance) {
@@ -149,6 +152,20 @@ protected:
         cached.setAlign(0);
         ctx.cacheTextAsBitmap = false;
 
+        // White turned red by a colour transform.
+        SwfRectangle tinted(ctx, tw(260), tw(250), tw(290) - 1, tw(290) - 1);
+        tinted.setLineWidth(0);
+        tinted.setColourTransform(256, 0, 0, 256, 0, 0, 0, 0);
+        // A flat bar turned a quarter round its centre (350, 275) stands upright.
+        SwfMovie barBody(ctx);
+        SwfRectangle bar(ctx, tw(330), tw(270), tw(370) - 1, tw(280) - 1);
+        bar.setFillColour({0, 0, 128, 255});
+        bar.setLineWidth(0);
+        barBody.frame(0).place(bar);
+        SwfTransformClip turned(ctx, barBody, "turned");
+        turned.setBounds(tw(330), tw(270), tw(370), tw(280));
+        turned.rotate(90 << 16);
+
         SwfRectangle up(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1),
             over(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1),
             down(ctx, tw(310), tw(180), tw(380) - 1, tw(240) - 1);
@@ -160,8 +177,9 @@ protected:
         button.nextCondition();
         button.addStep(GetUrlStep("FSCommand:key", "k", 0), 0, 'k');
 
-        for (SwfObject* o : std::initializer_list<SwfObject*>{&solid, &linear, &radial, &eight, &wide, &photo,
-                                                              &masked, &clip, &font, &text, &cached, &button})
+        for (SwfObject* o :
+             std::initializer_list<SwfObject*>{&solid, &linear, &radial, &eight, &wide, &photo, &masked,
+                                               &clip, &font, &text, &cached, &button, &tinted, &turned})
             f.place(*o);
         f.addStep(GetUrlStep("FSCommand:ready", "1", 0));
         f.addStep(StopStep());
