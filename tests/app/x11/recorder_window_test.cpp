@@ -54,11 +54,19 @@ TEST(RecorderWindow, PauseKeyRecordsCtrlDeleteStopsAndTheRecordingIsKept) {
     // Without a window manager nobody moves the keyboard focus: give it to the dialog, then type.
     display.run("xdotool search --onlyvisible --name '已暂停' windowfocus %1 key Return"); // "停止并保存"
     ASSERT_TRUE(waitFor([&] { return windowShown("保存 Tavlo 影片为"); })) << "no save dialog";
-    const std::string out = home.path("kept.tavlo");
+    // The dialog opens in the projects folder; a bare name gets the extension added.
+    const std::string out = home.path("Documents/Tavlo/Projects/kept.tavlo");
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    display.run("xdotool search --onlyvisible --name '保存 Tavlo 影片为' windowfocus %1 type '" + out + "'");
-    display.run("xdotool search --onlyvisible --name '保存 Tavlo 影片为' windowfocus %1 key Return");
-    ASSERT_TRUE(waitFor([&] { return access(out.c_str(), F_OK) == 0; })) << "nothing saved";
+    display.run("xdotool search --onlyvisible --name '保存 Tavlo 影片为' windowfocus %1 type kept");
+    // Enter once the dialog has taken the name (its completer may still be busy with the text).
+    bool saved = false;
+    for (int attempt = 0; attempt < 5 && !saved; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        display.run(
+            "xdotool search --onlyvisible --name '保存 Tavlo 影片为' windowfocus %1 key Return 2>/dev/null");
+        saved = waitFor([&] { return access(out.c_str(), F_OK) == 0; }, 1500);
+    }
+    ASSERT_TRUE(saved) << "nothing saved";
     ASSERT_TRUE(waitFor([&] { return windowShown("Tavlo Studio"); })) << "the window did not come back";
 
     test::RecordingPrompts ui;
