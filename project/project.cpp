@@ -199,8 +199,9 @@ FrameNode& Project::insertAfter(FrameNode* after, std::unique_ptr<FrameNode> nod
         Frame& r = f->frame;
         for (std::int32_t* ref :
              {&r.actionGoToFrame, &r.hotspotGoToFrame, &r.hotspotShowUntilFrame, &r.bubbleShowUntilFrame})
-            if (*ref > k) ++*ref;
-        if (f->data.editedImage && r.editScope && r.editPropagate) ++r.editLastFrame;
+            if (*ref > k && *ref < INT32_MAX) ++*ref;
+        if (f->data.editedImage && r.editScope && r.editPropagate && r.editLastFrame < INT32_MAX)
+            ++r.editLastFrame;
     }
     // The new frame joins the clip chain of the frame it follows.
     if (after && after->data.clip >= 0) {

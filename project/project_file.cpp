@@ -128,28 +128,33 @@ bool storedInFile(const Frame& f) {
     return f.sourceFile == 0;
 }
 
+// Moves a coordinate read from a file; wraps instead of overflowing on nonsense values.
+template <typename T> void shift(T& v, int d) {
+    v = T(std::uint32_t(v) + std::uint32_t(d));
+}
+
 void centreFrames(Project& p, int dx, int dy) {
     for (const auto& n : p.frames()) {
         Frame& f = n->frame;
-        f.bubbleX += dx;
-        f.bubbleY += dy;
-        if (f.bubblePointX != -1) f.bubblePointX += dx;
-        if (f.bubblePointY != -1) f.bubblePointY += dy;
+        shift(f.bubbleX, dx);
+        shift(f.bubbleY, dy);
+        if (f.bubblePointX != -1) shift(f.bubblePointX, dx);
+        if (f.bubblePointY != -1) shift(f.bubblePointY, dy);
         for (int i = 0; i < 4; ++i) {
-            f.hotspotRect[i] += i % 2 ? dy : dx;
-            f.zoomRect[i] += i % 2 ? dy : dx;
+            shift(f.hotspotRect[i], i % 2 ? dy : dx);
+            shift(f.zoomRect[i], i % 2 ? dy : dx);
         }
-        if (f.pointerX != kNoPointer) f.pointerX += dx;
-        if (f.pointerY != kNoPointer) f.pointerY += dy;
-        if (f.capturedPointerX != kNoPointer) f.capturedPointerX += dx;
-        if (f.capturedPointerY != kNoPointer) f.capturedPointerY += dy;
-        if (f.pointerEndX != kNoPointerEnd) f.pointerEndX = std::int16_t(f.pointerEndX + dx);
-        if (f.pointerEndY != kNoPointerEnd) f.pointerEndY = std::int16_t(f.pointerEndY + dy);
-        f.captureOffset[0] = std::int16_t(f.captureOffset[0] + dx);
-        f.captureOffset[1] = std::int16_t(f.captureOffset[1] + dy);
+        if (f.pointerX != kNoPointer) shift(f.pointerX, dx);
+        if (f.pointerY != kNoPointer) shift(f.pointerY, dy);
+        if (f.capturedPointerX != kNoPointer) shift(f.capturedPointerX, dx);
+        if (f.capturedPointerY != kNoPointer) shift(f.capturedPointerY, dy);
+        if (f.pointerEndX != kNoPointerEnd) shift(f.pointerEndX, dx);
+        if (f.pointerEndY != kNoPointerEnd) shift(f.pointerEndY, dy);
+        shift(f.captureOffset[0], dx);
+        shift(f.captureOffset[1], dy);
         for (LanguageText& e : n->data.languageTexts) {
-            e.record.bubbleX += dx;
-            e.record.bubbleY += dy;
+            shift(e.record.bubbleX, dx);
+            shift(e.record.bubbleY, dy);
         }
     }
 }
@@ -161,7 +166,7 @@ void appendProject(Project& into, Project& from) {
     for (const auto& f : into.frames()) idOffset = std::max(idOffset, f->frame.frameId);
     const int clipOffset = int(into.clips.size());
     const std::int32_t group = std::int32_t(into.pointerShapes.shapes.size());
-    auto moved = [&](Ref id) { return id ? Ref(std::int32_t(id) + idOffset) : Ref(0); };
+    auto moved = [&](Ref id) { return id ? Ref(id + Ref(idOffset)) : Ref(0); };
     for (ClipRecord c : from.clips) {
         c.firstFrame = moved(c.firstFrame);
         c.lastFrame = moved(c.lastFrame);
@@ -182,7 +187,7 @@ void appendProject(Project& into, Project& from) {
         FrameNode* src = from.frameAt(i);
         auto node = std::make_unique<FrameNode>(std::move(*src));
         Frame& r = node->frame;
-        r.frameId += idOffset;
+        shift(r.frameId, idOffset);
         r.clipPrev = moved(r.clipPrev);
         r.clipNext = moved(r.clipNext);
         if (node->data.clip >= 0) node->data.clip += clipOffset;
@@ -506,8 +511,11 @@ bool saveAsNewFile(UiPrompts& ui, Project& p, const std::string& target, const S
         recode =
             ui.question(kCompressText, "Tavlo", Buttons::YesNo, Icon::Question, Answer::No) == Answer::Yes;
 
+    std::int64_t total = 0;
+    for (FrameNode* f : layout.stored) total += f->frame.imageEnd - f->frame.imageStart;
     OffsetTable t;
-    t.wide = p.wideOffsets;
+    // A narrow table cannot point past 4 GiB: such a file gets the wide one.
+    t.wide = p.wideOffsets || recode || total >= (std::int64_t(1) << 31);
     t.entries.assign(layout.stored.size() + 1, 0);
     const std::int64_t dataStart = t.dataStart();
     const std::string placeholder(std::size_t(dataStart), '\0');
@@ -521,8 +529,6 @@ bool saveAsNewFile(UiPrompts& ui, Project& p, const std::string& target, const S
 
     auto progress = ui.progress("保存 Tavlo");
     Throttled throttle(*progress);
-    std::int64_t total = 0;
-    for (FrameNode* f : layout.stored) total += f->frame.imageEnd - f->frame.imageStart;
     std::int64_t pos = dataStart + kHeaderChunkSize, done = 0;
     std::vector<std::pair<std::int64_t, std::int64_t>> newPositions;
     std::vector<Frame> recoded;
@@ -591,6 +597,7 @@ bool saveAsNewFile(UiPrompts& ui, Project& p, const std::string& target, const S
     p.openFile = reopened.fd >= 0 ? holdOpen(reopened.release()) : nullptr;
     p.filePath = target;
     p.compressedImages = p.compressedImages || recode;
+    p.wideOffsets = t.wide;
     p.fileVersion = kCurrentVersion;
     return true;
 }

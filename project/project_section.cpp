@@ -360,10 +360,8 @@ struct FrameReader {
         if (!r.record(f, std::size_t(recordSize))) return false;
         f.cache = f.hotspotMediaCache = f.panBackgroundCache = 0;
         if (version >= kClipsSince && f.clip != previousClip && f.clip != 0) {
-            std::uint32_t size = 0;
             ClipRecord c;
             if (clipSize > kMaxSubRecord || !r.record(c, clipSize)) return false;
-            (void)size;
             const bool usable = c.row >= 0 && c.row < kMaxTimelineRows;
             auto it = clipBySlot.find(f.clip);
             if (!usable) {
@@ -389,7 +387,8 @@ struct FrameReader {
         if (version >= kClipsSince && f.languageTexts) {
             for (;;) {
                 std::uint32_t size;
-                if (!r.u32(size) || size > kMaxSubRecord) return false;
+                // An entry is at least the record: anything shorter is no entry.
+                if (!r.u32(size) || size < sizeof(LanguageTextRecord) || size > kMaxSubRecord) return false;
                 LanguageText e;
                 std::uint32_t nameLength;
                 if (!r.record(e.record, size) || !r.u32(nameLength) || !r.bytes(e.name, nameLength))

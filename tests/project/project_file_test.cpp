@@ -225,6 +225,23 @@ TEST(ProjectFile, ASaveThatCannotWriteKeepsThePreviousFile) {
     EXPECT_FALSE(fileExists(home.path("y.tavlo")));
 }
 
+TEST(ProjectFile, ASaveInPlaceThatCannotFindItsSectionChangesNothing) {
+    TempHome home;
+    Project p;
+    const std::string path = test::savedRecording(home.root(), p, 2, false);
+    ASSERT_FALSE(path.empty());
+    RecordingPrompts ui;
+    Project loaded;
+    ASSERT_TRUE(load(ui, path, loaded));
+    std::string b = bytesOf(path);
+    b[4 * 8 + 5] = char(0x7F); // the section position now lies far beyond the end
+    writeFileReplacing(path, b);
+    loaded.frameAt(1)->data.chapterTitle = u"changed";
+    EXPECT_FALSE(saveInPlace(ui, loaded));
+    EXPECT_EQ(ui.messages(), std::vector<std::string>{kCannotSaveText});
+    EXPECT_EQ(bytesOf(path), b);
+}
+
 TEST(ProjectFile, ADuplicatedFrameGetsNoChunkOfItsOwn) {
     TempHome home;
     Project p;

@@ -33,6 +33,7 @@ std::string scratch;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const std::filesystem::path tmp = std::filesystem::temp_directory_path();
     scratch = (tmp / ("tavlo_fuzz_" + std::to_string(::getpid()) + ".tavlo")).string();
+    std::atexit([] { std::remove(scratch.c_str()); });
     if (const char* dir = std::getenv("TAVLO_FUZZ_WRITE_SEED")) {
         const std::filesystem::path work = tmp / ("tavlo_fuzz_seed_" + std::to_string(::getpid()));
         std::filesystem::create_directories(work);
