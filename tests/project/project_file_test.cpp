@@ -433,3 +433,87 @@ TEST(ProjectFile, OldRecordsAreUpgraded) {
         EXPECT_EQ(f.hotspotStyle, 12);
     }
 }
+
+TEST(ProjectFile, TextFormsOfOlderVersions) {
+    TempHome home;
+    Project p;
+    const std::string path = test::savedRecording(home.root(), p, 2, false);
+    ASSERT_FALSE(path.empty());
+    const std::string good = bytesOf(path);
+    const std::size_t at = std::size_t(sectionPosOf(good));
+    FrameData& d = p.frameAt(1)->data;
+    d.bubbleText = u"Gr\u00fc\u00dfe";
+    d.bubblePlainText = u"Gr\u00fc\u00dfe";
+    d.speechText = u"spoken";
+    d.chapterTitle = u"One";
+    for (int version : {200, 209, 210, 700, 749, 750}) {
+        writeFileReplacing(path, good.substr(0, at) + writeProjectSection(p, {version, home.root()}));
+        RecordingPrompts ui;
+        Project out;
+        LoadReport rep;
+        ASSERT_TRUE(load(ui, path, out, {}, &rep)) << version << ": " << rep.problem;
+        const FrameData& e = out.frameAt(1)->data;
+        EXPECT_EQ(e.bubbleText, d.bubbleText) << version; // bytes before 210, UTF-16 after
+        EXPECT_EQ(e.bubblePlainText, d.bubblePlainText) << version;
+        EXPECT_EQ(e.speechText, d.speechText) << version; // in the frame before 750, per language after
+        EXPECT_EQ(e.chapterTitle, d.chapterTitle) << version;
+        EXPECT_EQ(out.frameAt(1)->frame.bubbleTextLength, 5) << version;
+    }
+}
+
+TEST(ProjectFile, NarrowTablesAreReadAndKept) {
+    TempHome home;
+    Project p;
+    const std::string path = test::savedRecording(home.root(), p, 3, true);
+    ASSERT_FALSE(path.empty());
+    const std::string wide = bytesOf(path);
+    const std::size_t at = std::size_t(sectionPosOf(wide));
+    // The same file with 4-byte entries.
+    OffsetTable t;
+    for (std::size_t i = 0; entryAt(wide, i) != 0 || i == 0; ++i)
+        t.entries.push_back(std::int64_t(entryAt(wide, i) & 0x00FFFFFFFFFFFFFFull));
+    t.wide = false;
+    const std::size_t wideStart = (t.entries.size() + 2) * 8;
+    t.sectionPosition = std::int64_t(at - wideStart + t.dataStart());
+    const std::string narrow =
+        encodeOffsetTable(t) + wide.substr(wideStart, at - wideStart) + wide.substr(at);
+    const std::string npath = home.path("narrow.tavlo");
+    writeFileReplacing(npath, narrow);
+    RecordingPrompts ui;
+    Project loaded;
+    ASSERT_TRUE(load(ui, npath, loaded));
+    EXPECT_FALSE(loaded.wideOffsets);
+    EXPECT_EQ(loaded.frameAt(2)->frame.imageStart, t.dataStart() + t.entries[1]);
+    const std::string copy = home.path("narrow-copy.tavlo");
+    ASSERT_TRUE(saveAsNewFile(ui, loaded, copy));
+    const std::string c = bytesOf(copy);
+    EXPECT_EQ(c.substr(0, std::size_t(t.dataStart())), narrow.substr(0, std::size_t(t.dataStart())));
+    Project again;
+    ASSERT_TRUE(reopen(ui, copy, again));
+    EXPECT_TRUE(sameFrames(again, loaded));
+    // A save in place keeps the narrow form too.
+    ASSERT_TRUE(saveInPlace(ui, loaded));
+    SizeInfo s;
+    ASSERT_TRUE(loadSizeOnly(npath, s));
+    EXPECT_EQ(s.imageCount, 3);
+}
+
+TEST(ProjectFile, AGoneOutputFolderFallsBackToTheProjectsFolder) {
+    TempHome home;
+    Project p;
+    ASSERT_FALSE(test::savedRecording(home.root(), p, 3, true).empty());
+    p.settings.outputFolder = home.path("gone");
+    RecordingPrompts ui;
+    // Write the changed settings, then read them with a projects folder.
+    Project loaded;
+    ASSERT_TRUE(load(ui, p.filePath, loaded));
+    loaded.settings.outputFolder = home.path("gone");
+    ASSERT_TRUE(saveInPlace(ui, loaded));
+    LoadOptions o;
+    o.readOnly = true;
+    o.projectsFolder = home.path("Projects");
+    Project again;
+    ASSERT_TRUE(load(ui, p.filePath, again, o));
+    EXPECT_EQ(again.settings.firstSlotOutputPath, home.path("Projects/movie"));
+    EXPECT_EQ(again.settings.outputFolder, home.path("gone"));
+}
