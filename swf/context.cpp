@@ -8,14 +8,23 @@ void SwfContext::cacheFailed() {
 }
 
 Payload SwfContext::cachePayload(std::vector<uint8_t> bytes) {
-    Payload p;
     if (!cache.isOpen()) {
         // Without a cache the bytes stay in memory rather than being dropped from the file.
+        Payload p;
         p.bytes = std::move(bytes);
         return p;
     }
-    auto offset = cache.append(bytes.data(), uint32_t(bytes.size()));
-    p.cacheLength = uint32_t(bytes.size());
+    return cachePayload(bytes.data(), bytes.size());
+}
+
+Payload SwfContext::cachePayload(const uint8_t* data, size_t length) {
+    Payload p;
+    if (!cache.isOpen()) {
+        p.bytes.assign(data, data + length);
+        return p;
+    }
+    auto offset = cache.append(data, uint32_t(length));
+    p.cacheLength = uint32_t(length);
     if (offset) {
         p.cached = true;
         p.cacheOffset = *offset;

@@ -32,6 +32,8 @@ struct SwfContext {
     // The payload as a cache record when the cache is open (the memory is released), else kept
     // in memory. A failed write reports, clears cacheOk and marks the payload lost.
     Payload cachePayload(std::vector<uint8_t> bytes);
+    // The same for bytes the caller keeps: they are copied only when there is no cache file.
+    Payload cachePayload(const uint8_t* data, size_t length);
 };
 
 } // namespace tavlo::swf

@@ -9,12 +9,26 @@ namespace tavlo::swf {
 
 namespace {
 
-std::vector<uint8_t> deflate9(const uint8_t* data, size_t length) {
-    uLongf out = compressBound(uLong(length));
-    std::vector<uint8_t> buffer(out);
-    if (compress2(buffer.data(), &out, data, uLong(length), 9) != Z_OK) return {};
-    buffer.resize(out);
-    return buffer;
+// zlib at level 9 over one or two consecutive inputs (colour table, then pixels) without joining
+// them first.
+std::vector<uint8_t> deflate9(const uint8_t* data, size_t length, const uint8_t* more = nullptr,
+                              size_t moreLength = 0) {
+    z_stream z{};
+    if (deflateInit(&z, 9) != Z_OK) return {};
+    std::vector<uint8_t> out(deflateBound(&z, uLong(length + moreLength)));
+    z.next_out = out.data();
+    z.avail_out = uInt(out.size());
+    z.next_in = const_cast<Bytef*>(data);
+    z.avail_in = uInt(length);
+    bool ok = deflate(&z, more ? Z_NO_FLUSH : Z_FINISH) != Z_STREAM_ERROR;
+    if (ok && more) {
+        z.next_in = const_cast<Bytef*>(more);
+        z.avail_in = uInt(moreLength);
+        ok = deflate(&z, Z_FINISH) == Z_STREAM_END;
+    }
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return ok ? out : std::vector<uint8_t>();
 }
 
 int32_t trunc32(double v) {
@@ -27,7 +41,7 @@ std::shared_ptr<SwfBitmap> SwfBitmap::jpeg(SwfContext& ctx, int width, int heigh
                                            size_t length) {
     DefineBitsJpeg2 t;
     t.id = ctx.nextCharacterId();
-    t.data = ctx.cachePayload(std::vector<uint8_t>(data, data + length));
+    t.data = ctx.cachePayload(data, length);
     uint16_t id = t.id;
     return std::shared_ptr<SwfBitmap>(new SwfBitmap(id, width, height, std::move(t)));
 }
@@ -38,12 +52,14 @@ std::shared_ptr<SwfBitmap> SwfBitmap::jpegAlpha(SwfContext& ctx, int width, int 
     t.id = ctx.nextCharacterId();
     // A complete JPEG stream goes in as it is: wrapping it in a second pair of start and end markers
     // makes players reject the picture. Data without a start marker still gets the pair.
-    std::vector<uint8_t> data;
-    bool framed = jpegLength >= 2 && jpeg[0] == 0xFF && jpeg[1] == 0xD8;
-    if (!framed) data = {0xFF, 0xD8};
-    data.insert(data.end(), jpeg, jpeg + jpegLength);
-    if (!framed) data.insert(data.end(), {0xFF, 0xD9});
-    t.jpeg = ctx.cachePayload(std::move(data));
+    if (jpegLength >= 2 && jpeg[0] == 0xFF && jpeg[1] == 0xD8) {
+        t.jpeg = ctx.cachePayload(jpeg, jpegLength);
+    } else {
+        std::vector<uint8_t> data = {0xFF, 0xD8};
+        data.insert(data.end(), jpeg, jpeg + jpegLength);
+        data.insert(data.end(), {0xFF, 0xD9});
+        t.jpeg = ctx.cachePayload(std::move(data));
+    }
     t.alpha = ctx.cachePayload(deflate9(alpha, alphaLength));
     uint16_t id = t.id;
     return std::shared_ptr<SwfBitmap>(new SwfBitmap(id, width, height, std::move(t)));
@@ -68,12 +84,8 @@ std::shared_ptr<SwfBitmap> SwfBitmap::lossless(SwfContext& ctx, int format, int 
     t.width = uint16_t(rowWidth);
     t.height = uint16_t(height);
     size_t pixelBytes = size_t(rowWidth) * size_t(height) * (size_t(1) << format) / 8;
-    std::vector<uint8_t> raw;
-    raw.reserve(tableBytes + pixelBytes);
-    if (tableBytes) raw.insert(raw.end(), colours, colours + tableBytes);
-    raw.insert(raw.end(), pixels, pixels + pixelBytes);
-    std::vector<uint8_t> packed = deflate9(raw.data(), raw.size());
-    std::vector<uint8_t>().swap(raw);
+    std::vector<uint8_t> packed =
+        tableBytes ? deflate9(colours, tableBytes, pixels, pixelBytes) : deflate9(pixels, pixelBytes);
     t.data = ctx.cachePayload(std::move(packed));
     uint16_t id = t.id;
     return std::shared_ptr<SwfBitmap>(new SwfBitmap(id, width, height, std::move(t)));

@@ -398,6 +398,25 @@ TEST_F(MovieTest, BitmapsGoThroughTheCacheAndBackIntoTheFile) {
     EXPECT_EQ((*shapes[0].shape.fills[0].matrix.scale)[0].raw, 20 << 16);
 }
 
+TEST_F(MovieTest, JpegWithAlphaKeepsACompleteStreamAndFramesBareData) {
+    SwfMovie movie(ctx);
+    std::vector<uint8_t> jpeg = {0xFF, 0xD8, 7, 0xFF, 0xD9}, bare = {1, 2, 3}, alpha = {0, 128, 255, 255};
+    SwfRectangle a(ctx, 0, 0, 39, 39), b(ctx, 0, 0, 39, 39);
+    a.setJpegAlphaFill(2, 2, jpeg.data(), jpeg.size(), alpha.data(), alpha.size());
+    b.setJpegAlphaFill(2, 2, bare.data(), bare.size(), alpha.data(), alpha.size());
+    movie.frame(0).place(a);
+    movie.frame(0).place(b);
+    auto tags = tagsOf<DefineBitsJpeg3>(saved(movie).tags);
+    ASSERT_EQ(tags.size(), 2u);
+    EXPECT_EQ(tags[0].jpeg.bytes, jpeg);
+    EXPECT_EQ(tags[1].jpeg.bytes, (std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9}));
+    std::vector<uint8_t> raw(4);
+    uLongf n = raw.size();
+    ASSERT_EQ(uncompress(raw.data(), &n, tags[0].alpha.bytes.data(), uLong(tags[0].alpha.bytes.size())),
+              Z_OK);
+    EXPECT_EQ(raw, alpha);
+}
+
 TEST_F(MovieTest, ColourMappedRowsArePaddedToWholeWords) {
     SwfMovie movie(ctx);
     std::vector<uint8_t> indices(8 * 2, 1), colours = {0, 0, 0, 255, 0, 0};
