@@ -167,6 +167,11 @@ bool RecordingControl::finishWriter() {
     if (writerFinished_) return finishedComplete_;
     writerFinished_ = true;
     finishedComplete_ = writer_->finish();
+    // What each frame's chunk really is: after a cancelled compression the rest is run-length.
+    for (const auto& start : writer_->frameStarts())
+        if (start.frameNumber >= 0 && start.frameNumber < project_.frameCount())
+            project_.frames()[std::size_t(start.frameNumber)]->frame.chunkCompressed =
+                start.compressed ? 1 : 0;
     // The writer counted every pixel it encoded.
     const auto& counted = writer_->histogram();
     if (project_.colourHistogram.size() != counted.size()) project_.colourHistogram.assign(counted.size(), 0);

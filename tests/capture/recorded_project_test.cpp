@@ -110,6 +110,51 @@ TEST(RecordedProject, EveryFramePaintsToItsScreenInAnyOrder) {
 namespace tavlo::capture {
 namespace {
 
+// A compressed recording whose compression is cancelled on the way: the frames after it are
+// stored in the fast form, and the project must say so frame by frame to paint them.
+TEST(RecordedProject, CancelledCompressionLeavesEveryFrameReadable) {
+    test::TempHome home;
+    test::SyntheticScene scene(160, 100, 2);
+    for (int t = 100; t < 2000; t += 150) scene.noiseAt(t, {(t / 150) % 100, 10, (t / 150) % 100 + 50, 60});
+    test::RecordingPrompts ui;
+    project::Project recorded;
+    RecordingControl control(recorded, ui, scene, nullptr, nullptr, &scene);
+    RecordingSetup setup;
+    setup.tempFolder = home.root();
+    setup.capture.captureRate = 10;
+    setup.capture.compressed = true;
+    std::string error;
+    ASSERT_TRUE(control.start(setup, error)) << error;
+    for (int t = 0; t < 2000; t += 50) {
+        scene.advance(50);
+        control.tick();
+        if (t == 1000) control.writer()->cancelCompression(); // as the progress window's Cancel does
+    }
+    ASSERT_TRUE(control.stop());
+    const std::string path = home.path("cancelled.tavlo");
+    ASSERT_TRUE(control.keep(path));
+    project::Project p;
+    project::LoadOptions o;
+    o.readOnly = true;
+    ASSERT_TRUE(project::load(ui, path, p, o));
+    int fast = 0;
+    for (const auto& f : p.frames()) fast += f->frame.chunkCompressed == 0;
+    EXPECT_GT(fast, 0);
+    project::FrameStore store(p);
+    ASSERT_TRUE(store.open(error));
+    for (int i = 0; i < p.frameCount(); ++i) {
+        auto chunk = store.chunk(*p.frames()[std::size_t(i)]);
+        ASSERT_TRUE(chunk);
+        EXPECT_FALSE(chunk->failed) << "frame " << i;
+    }
+}
+
+} // namespace
+} // namespace tavlo::capture
+
+namespace tavlo::capture {
+namespace {
+
 // Pan mode: the area follows the pointer over the monitor; the project keeps the whole monitor
 // as the key image's background and each frame's place in it, and the frame store shows every
 // frame as the area of the screen it was grabbed from.
