@@ -115,9 +115,11 @@ std::shared_ptr<const DecodedChunk> FrameStore::chunk(const FrameNode& node) {
     const Frame& f = node.frame;
     const int fd = fdFor(f);
     if (fd < 0 || f.imageEnd <= f.imageStart) return nullptr;
+    // Going forwards needs only the "after" records: a key image's "before" half would double
+    // its cost. A step back decodes the other half on its own (paintOne).
     auto decoded = std::make_shared<DecodedChunk>(
         decodeChunkFromFile(fd, f.imageStart, f.imageEnd, encodingOf(f.chunkTrueColour, f.chunkCompressed),
-                            project_.frameWidth, project_.frameHeight));
+                            project_.frameWidth, project_.frameHeight, RecordSelection::ForwardOnly));
     std::lock_guard lock(mutex_);
     if (auto it = cache_.find(&node); it != cache_.end()) return it->second.chunk; // decoded meanwhile
     // Oldest first out, never the one just decoded.
@@ -185,14 +187,19 @@ void FrameStore::paintOne(const FrameNode& n, PixelBuffer& picture, bool forward
         if (sourceMissing) *sourceMissing = true;
         return;
     }
-    auto c = chunk(n);
-    if (!c) return;
     int dx, dy;
     offsetOf(n.frame, dx, dy);
-    if (forward)
-        paintForward(picture, *c, dx, dy);
-    else
-        paintBackward(picture, *c, dx, dy);
+    if (forward) {
+        if (auto c = chunk(n)) paintForward(picture, *c, dx, dy);
+        return;
+    }
+    const Frame& f = n.frame;
+    const int fd = fdFor(f);
+    if (fd < 0 || f.imageEnd <= f.imageStart) return;
+    const DecodedChunk before =
+        decodeChunkFromFile(fd, f.imageStart, f.imageEnd, encodingOf(f.chunkTrueColour, f.chunkCompressed),
+                            project_.frameWidth, project_.frameHeight, RecordSelection::BackwardOnly);
+    paintBackward(picture, before, dx, dy);
 }
 
 bool FrameStore::paintFrom(int start, int index, PixelBuffer& picture, bool* sourceMissing) {

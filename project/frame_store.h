@@ -28,7 +28,8 @@ public:
     // project file itself cannot be read; missing source files only leave their frames unpainted.
     bool open(std::string& error);
 
-    // The decoded records of a frame (cached). Null when the frame has no readable chunk.
+    // The decoded "after" records of a frame (cached), what painting forwards needs. Null when
+    // the frame has no readable chunk.
     std::shared_ptr<const DecodedChunk> chunk(const FrameNode& frame);
     bool isDecoded(const FrameNode& frame) const;
 
