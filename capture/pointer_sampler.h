@@ -3,6 +3,7 @@
 // that each capture tick empties. Gaps are filled by samples on the straight line between the
 // positions, so that the pointer moves smoothly in the movie.
 #include "capture/clock.h"
+#include "core/timed_lock.h"
 #include "platform/input_events.h"
 #include "platform/pointer_source.h"
 
@@ -59,7 +60,7 @@ private:
     int rate_;
     bool continuous_;
 
-    std::timed_mutex mutex_;
+    TimedLock mutex_; // a lock time-out never proceeds without the lock
     std::vector<PointerSample> buffer_;
     std::int64_t lastTime_ = -1;
     int lastX_ = 0, lastY_ = 0;

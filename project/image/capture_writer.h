@@ -11,7 +11,7 @@
 #include "project/image/image_record.h"
 #include "project/image/record_encoder.h"
 #include "project/image/staging_ring.h"
-#include "project/image/timed_lock.h"
+#include "core/timed_lock.h"
 
 #include <atomic>
 #include <condition_variable>

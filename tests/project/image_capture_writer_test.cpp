@@ -404,7 +404,7 @@ TEST(ImageCaptureWriter, StagingRingWritesEverythingInOrder) {
 } // namespace
 } // namespace tavlo::project
 
-#include "project/image/timed_lock.h"
+#include "core/timed_lock.h"
 
 namespace tavlo::project {
 namespace {
