@@ -7,7 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace tavlo::project {
+namespace tavlo {
 
 class TimedLock {
 public:
@@ -43,4 +43,4 @@ private:
     bool held_ = false;
 };
 
-} // namespace tavlo::project
+} // namespace tavlo
