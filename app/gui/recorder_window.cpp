@@ -91,12 +91,18 @@ RecorderWindow::RecorderWindow(Application& app, const CommandLine& commandLine,
         },
         error);
 
+    frame_.onChanged = [this](const QRect& r) {
+        model_->moveCaptureFrame(Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+        refresh();
+    };
     connect(&tickTimer_, &QTimer::timeout, this, [this] { tick(); });
     tickTimer_.setSingleShot(true);
     // While idle, the edit button reads "Recover Demo" as long as Shift is held.
     connect(&shiftTimer_, &QTimer::timeout, this, [this] {
         const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
         editButton_->setText(QString::fromUtf8(RecorderModel::editButtonLabel(shift).c_str()));
+        // "活动窗口": the frame follows the active window while idle.
+        if (!recording() && model_->mode() == 2) refresh();
     });
     shiftTimer_.start(200);
     refresh();
@@ -375,6 +381,7 @@ void RecorderWindow::startRecording() {
         return;
     }
     hide();
+    frame_.setLocked(true);
     if (model_->pan())
         frame_.hide();
     else if (model_->captureFrameShown() && !commandLine_.hidden)
@@ -481,6 +488,7 @@ void RecorderWindow::keepRecording() {
 
 void RecorderWindow::endRecording() {
     if (tray_) tray_->hide();
+    frame_.setLocked(false);
     control_.reset();
     project_.reset();
     pointer_.reset();
