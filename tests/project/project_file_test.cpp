@@ -517,3 +517,31 @@ TEST(ProjectFile, AGoneOutputFolderFallsBackToTheProjectsFolder) {
     EXPECT_EQ(again.settings.firstSlotOutputPath, home.path("Projects/movie"));
     EXPECT_EQ(again.settings.outputFolder, home.path("gone"));
 }
+
+TEST(ProjectFile, FramesFromSourceFilesKeepTheirChunkPositions) {
+    TempHome home;
+    Project p;
+    const std::string path = test::savedRecording(home.root(), p, 3, false);
+    ASSERT_FALSE(path.empty());
+    RecordingPrompts ui;
+    Project loaded;
+    ASSERT_TRUE(load(ui, path, loaded));
+    loaded.sources = {{home.path("a/one.tavlo"), ""}, {"/elsewhere/two.tavlo", ""}};
+    for (int i : {2, 3}) {
+        Frame& f = loaded.frameAt(i)->frame;
+        f.sourceFile = i - 1;
+        f.imageStart = 1000 * i;
+        f.imageEnd = 1000 * i + 77;
+    }
+    const std::string copy = home.path("sources.tavlo");
+    ASSERT_TRUE(saveAsNewFile(ui, loaded, copy));
+    EXPECT_EQ(entryAt(bytesOf(copy), 2), 0u); // one chunk of its own
+    Project again;
+    ASSERT_TRUE(reopen(ui, copy, again));
+    ASSERT_EQ(again.sources.size(), 2u);
+    EXPECT_EQ(again.sources[0].relativePath, "a/one.tavlo"); // made afresh from the full path
+    EXPECT_EQ(again.sources[1].fullPath, "/elsewhere/two.tavlo");
+    EXPECT_EQ(again.frameAt(2)->frame.imageStart, 2000);
+    EXPECT_EQ(again.frameAt(3)->frame.imageEnd, 3077);
+    EXPECT_EQ(again.frameAt(1)->frame.imageStart, 4 * 8 + 22);
+}
