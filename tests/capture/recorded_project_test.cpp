@@ -3,6 +3,7 @@
 // visited in order, backwards or at random.
 #include "capture/recording_control.h"
 
+#include "project/chunk_recoder.h"
 #include "project/frame_store.h"
 #include "project/project_file.h"
 #include "tests/support/recording_prompts.h"
@@ -109,6 +110,37 @@ TEST(RecordedProject, EveryFramePaintsToItsScreenInAnyOrder) {
 
 namespace tavlo::capture {
 namespace {
+
+// A run-length recording saved again with compression: every frame still shows its screen.
+TEST(RecordedProject, CompressingSaveKeepsEveryFrame) {
+    test::TempHome home;
+    Saved s = recordAndReopen(home, false);
+    test::RecordingPrompts ui;
+    ui.answers = {Answer::Yes}; // "Would you like to compress the project to save disk space?"
+    project::Project open;
+    ASSERT_TRUE(project::load(ui, home.path("r.tavlo"), open));
+    const std::string target = home.path("compressed.tavlo");
+    project::SaveOptions o;
+    o.recoder = project::compressingRecoder(open.frameWidth, open.frameHeight);
+    ASSERT_TRUE(project::saveAsNewFile(ui, open, target, o))
+        << (ui.messages().empty() ? "" : ui.messages().back());
+
+    project::Project p;
+    project::LoadOptions ro;
+    ro.readOnly = true;
+    ASSERT_TRUE(project::load(ui, target, p, ro));
+    EXPECT_TRUE(p.compressedImages);
+    ASSERT_EQ(std::size_t(p.frameCount()), s.truth.size());
+    project::FrameStore store(p);
+    std::string error;
+    ASSERT_TRUE(store.open(error)) << error;
+    project::PixelBuffer pic;
+    for (int i = 0; i < p.frameCount(); ++i) {
+        EXPECT_EQ(p.frames()[std::size_t(i)]->frame.chunkCompressed, 1);
+        ASSERT_TRUE(store.framePicture(i, pic));
+        EXPECT_TRUE(matches(pic, s.truth[std::size_t(i)], true)) << "frame " << i;
+    }
+}
 
 // A compressed recording whose compression is cancelled on the way: the frames after it are
 // stored in the fast form, and the project must say so frame by frame to paint them.
