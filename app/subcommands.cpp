@@ -6,10 +6,11 @@ extern const Subcommand kRecordCommand;
 extern const Subcommand kControlCommand;
 extern const Subcommand kFrameCommand;
 extern const Subcommand kInfoCommand;
+extern const Subcommand kPublishCommand;
 
 const std::vector<Subcommand>& subcommands() {
     static const std::vector<Subcommand> list = {kRecordCommand, kControlCommand, kFrameCommand,
-                                                 kInfoCommand};
+                                                 kInfoCommand, kPublishCommand};
     return list;
 }
 

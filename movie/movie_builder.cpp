@@ -582,6 +582,7 @@ BuildResult Run::run() {
         return result_;
     }
     const bool loader = options_.chapterList && !chapters_.empty();
+    result_.loader = loader;
     if (!cancelled && options_.compress) {
         CompressResult c = compressMovie(result_.files.movie, progress_.get());
         if (c == CompressResult::Compressed && loader)

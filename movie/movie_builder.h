@@ -43,6 +43,7 @@ struct BuildResult {
     Outcome outcome = Outcome::Failed;
     std::string error; // the error text of an early stop
     OutputFiles files;
+    bool loader = false; // the movie file loads the main movie (files.mainMovie)
     MovieUnit unit;
     int frameRate = 20;
     int swfFrames = 0;

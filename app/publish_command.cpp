@@ -1,0 +1,121 @@
+// `tavlo publish PROJECT [-o OUT.swf]`: builds the project's Flash movie without a display, with
+// progress on the terminal. Prints a JSON summary; a build that stops early ends non-zero with its
+// message.
+#include "app/subcommands.h"
+#include "core/app_config.h"
+#include "core/cli_prompts.h"
+#include "movie/movie_builder.h"
+#include "platform/paths.h"
+#include "project/frame_store.h"
+#include "project/project_file.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+namespace tavlo {
+
+namespace {
+
+const char* kPublishUsage =
+    "Usage: tavlo publish PROJECT.tavlo [-o OUT.swf] [--no-compress] [--quality Q]\n"
+    "                     [--frame-rate FPS]\n"
+    "Builds the Flash movie of the project (OUT.swf, its information text beside it).\n"
+    "Without -o the movie goes beside the project, named after it.\n";
+
+int failPublish(const std::string& text, int code = 1) {
+    std::fprintf(stderr, "tavlo publish: %s\n", text.c_str());
+    return code;
+}
+
+bool number(const std::string& s, int lo, int hi, int& out) {
+    char* end = nullptr;
+    long v = std::strtol(s.c_str(), &end, 10);
+    if (s.empty() || *end || v < lo || v > hi) return false;
+    out = int(v);
+    return true;
+}
+
+int runPublish(const std::vector<std::string>& args) {
+    std::string path, out;
+    movie::MovieOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--help" || a == "-h") {
+            std::printf("%s", kPublishUsage);
+            return 0;
+        } else if (a == "-o") {
+            if (!hasValue) return failPublish("-o needs a file name", 2);
+            out = args[++i];
+        } else if (a == "--no-compress") {
+            options.compress = false;
+        } else if (a == "--quality") {
+            if (!hasValue || !number(args[++i], 0, 100, options.jpegQuality))
+                return failPublish("--quality takes 0 to 100", 2);
+        } else if (a == "--frame-rate") {
+            if (!hasValue || !number(args[++i], 1, 120, options.frameRate))
+                return failPublish("--frame-rate takes 1 to 120", 2);
+        } else if (path.empty() && (a.empty() || a[0] != '-')) {
+            path = a;
+        } else {
+            return failPublish("unexpected argument \"" + a + "\"", 2);
+        }
+    }
+    if (path.empty()) return failPublish("usage: tavlo publish PROJECT.tavlo [-o OUT.swf]", 2);
+    if (out.empty()) {
+        out = path;
+        const std::size_t dot = out.rfind('.'), slash = out.rfind('/');
+        if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) out.resize(dot);
+        out += ".swf";
+    }
+
+    // The advanced options that the movie reads.
+    AppConfig config;
+    Paths paths(Environment::fromProcess());
+    if (std::string file = paths.findSettingsFile("config.txt"); !file.empty()) readConfigFile(file, config);
+    options.granularity = config.granularity;
+    options.noiseFilter = config.noiseFilter;
+    options.playbackSpeed = config.playbackSpeed;
+
+    CliPrompts cli;
+    CliPrompts::catchInterrupt();
+    project::Project p;
+    project::LoadOptions o;
+    o.readOnly = true;
+    if (!project::load(cli, path, p, o)) return failPublish("cannot open " + path);
+    project::FrameStore store(p);
+    std::string error;
+    if (!store.open(error)) return failPublish(error);
+    movie::StoreFrameSource frames(store);
+    movie::BuildRequest request;
+    request.outputPath = out;
+    request.options = options;
+    const movie::BuildResult r = movie::buildMovie(p, frames, cli, request);
+    if (r.outcome == movie::BuildResult::Outcome::Failed ||
+        r.outcome == movie::BuildResult::Outcome::Cancelled)
+        return failPublish(trimForTerminal(r.error));
+
+    nlohmann::json summary = {{"movie", r.files.movie},
+                              {"information", r.files.info},
+                              {"swf_frames", r.swfFrames},
+                              {"frame_rate", r.frameRate},
+                              {"segments", r.segments},
+                              {"size_kb", r.sizeKb},
+                              {"twips_per_pixel", r.unit.twipsPerPixel},
+                              {"regions", r.regions},
+                              {"new_bitmaps", r.newBitmaps},
+                              {"reused_bitmaps", r.reusedBitmaps},
+                              {"plain_rectangles", r.plainRectangles}};
+    if (r.loader) summary["main_movie"] = r.files.mainMovie;
+    std::printf("%s\n", summary.dump().c_str());
+    if (r.outcome == movie::BuildResult::Outcome::Truncated) return failPublish(trimForTerminal(r.error));
+    return 0;
+}
+
+} // namespace
+
+extern const Subcommand kPublishCommand;
+const Subcommand kPublishCommand{"publish", "build the Flash movie of a project", runPublish};
+
+} // namespace tavlo

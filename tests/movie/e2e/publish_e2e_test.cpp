@@ -1,0 +1,178 @@
+// A recording of a real X scene (Xvfb: a moving test picture, a message window, root colours,
+// driven by xdotool) published as a movie and played in Ruffle: the player shows, frame for frame,
+// what `tavlo frame` paints, and a stop frame holds the movie.
+#include "movie/movie_builder.h"
+#include "project/frame_store.h"
+#include "project/project_file.h"
+#include "tests/support/recording_prompts.h"
+#include "tests/support/temp_home.h"
+#include "tests/support/xvfb.h"
+#include "tests/swf/swf_test_util.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace tavlo::movie {
+namespace {
+
+using nlohmann::json;
+constexpr int kWidth = 800, kHeight = 600;
+// Where the moving test picture lies on the screen: its pixels take the JPEG path.
+constexpr int kVideoX = 40, kVideoY = 40, kVideoW = 320, kVideoH = 240;
+
+struct Comparison {
+    double meanDifference = 0; // mean of the largest channel difference per pixel
+    double farOff = 0;         // share of pixels off by more than 48
+    int outsideVideoOff = 0;   // pixels off by more than 2 away from the test picture
+};
+
+Comparison compare(const std::vector<uint8_t>& rgb, const project::PixelBuffer& expected) {
+    Comparison c;
+    long long total = 0, far = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint32_t v = expected.at(x, y);
+            const uint8_t* p = rgb.data() + (std::size_t(y) * kWidth + x) * 3;
+            int d = std::max({std::abs(p[0] - int(v >> 16 & 255)), std::abs(p[1] - int(v >> 8 & 255)),
+                              std::abs(p[2] - int(v & 255))});
+            total += d;
+            far += d > 48;
+            const bool nearVideo = x >= kVideoX - 8 && x < kVideoX + kVideoW + 8 && y >= kVideoY - 8 &&
+                                   y < kVideoY + kVideoH + 8;
+            if (!nearVideo && d > 2) ++c.outsideVideoOff;
+        }
+    c.meanDifference = double(total) / (kWidth * kHeight);
+    c.farOff = double(far) / (kWidth * kHeight);
+    return c;
+}
+
+class PublishE2e : public ::testing::Test {
+protected:
+    test::TempHome home;
+    test::XvfbDisplay display{kWidth, kHeight};
+
+    void SetUp() override {
+        std::string run = home.path("run");
+        mkdir(run.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    }
+    int tavlo(const std::string& args) const { return display.run(std::string(TAVLO_BINARY) + " " + args); }
+
+    // Ruffle's picture of `swf` after `waitMs`, as rgb24 bytes (stage pixels).
+    std::vector<uint8_t> shoot(const std::string& swf, int waitMs, const std::string& name) {
+        const std::string png = home.path(name + ".png"), raw = home.path(name + ".rgb");
+        json job = {{"swf", swf},
+                    {"width", kWidth},
+                    {"height", kHeight},
+                    {"steps", json::array({{{"wait", waitMs}}, {{"screenshot", png}}})}};
+        const std::string jobPath = home.path(name + ".json");
+        std::ofstream(jobPath) << job.dump();
+        std::string out;
+        EXPECT_EQ(
+            test::runCommand("node '" + test::sourcePath("tests/e2e/play.mjs") + "' '" + jobPath + "'", &out),
+            0)
+            << out;
+        json result = json::parse(out, nullptr, false);
+        EXPECT_FALSE(result.is_discarded()) << out;
+        if (!result.is_discarded()) {
+            EXPECT_TRUE(result["errors"].empty()) << result["errors"].dump();
+        }
+        EXPECT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + png + "' -f rawvideo -pix_fmt rgb24 '" +
+                                   raw + "'"),
+                  0);
+        std::vector<uint8_t> rgb = test::fileBytes(raw);
+        EXPECT_EQ(rgb.size(), std::size_t(kWidth) * kHeight * 3);
+        return rgb;
+    }
+};
+
+TEST_F(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
+    ASSERT_TRUE(display.ok());
+    const std::string recording = home.path("scene.tavlo");
+    std::thread user([&] {
+        // The first frame (one whole picture) is the plain root; everything else comes later, each
+        // change far enough from the others to be a rectangle of its own.
+        display.run("xsetroot -solid '#c8d0d8'");
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        display.run("timeout 4 ffplay -loglevel quiet -an -noborder -left " + std::to_string(kVideoX) +
+                    " -top " + std::to_string(kVideoY) + " -f lavfi -i testsrc2=s=" +
+                    std::to_string(kVideoW) + "x" + std::to_string(kVideoH) + ":r=4 >/dev/null 2>&1 &");
+        std::this_thread::sleep_for(std::chrono::milliseconds(900));
+        display.run("timeout 4 xmessage -geometry +440+320 -fg black -bg '#ffffe0' 'Tavlo publishes a movie' "
+                    ">/dev/null 2>&1 &");
+        for (int i = 0; i < 6; ++i) {
+            display.run("xdotool mousemove " + std::to_string(420 + i * 40) + " " +
+                        std::to_string(100 + i * 20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        }
+        display.run("timeout 3 xmessage -geometry +440+470 -fg white -bg '#305070' 'A second window' "
+                    ">/dev/null 2>&1 &");
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    });
+    ASSERT_EQ(tavlo("record -o " + recording + " --seconds 3 --rate 5"), 0);
+    user.join();
+
+    // The command line publishes the whole recording.
+    const std::string cliMovie = home.path("scene.swf");
+    std::string summary;
+    ASSERT_EQ(test::runCommand("DISPLAY= " + std::string(TAVLO_BINARY) + " publish " + recording + " -o " +
+                                   cliMovie,
+                               &summary),
+              0);
+    json s = json::parse(summary, nullptr, false);
+    ASSERT_FALSE(s.is_discarded()) << summary;
+    EXPECT_EQ(s["movie"], cliMovie);
+    EXPECT_GT(s["new_bitmaps"].get<int>(), 2) << summary;
+    EXPECT_EQ(test::yaswfpProblems(cliMovie), "");
+    EXPECT_EQ(test::fileBytes(cliMovie)[0], 'C');
+
+    test::RecordingPrompts prompts;
+    project::Project p;
+    project::LoadOptions o;
+    o.readOnly = true;
+    ASSERT_TRUE(project::load(prompts, recording, p, o));
+    ASSERT_GE(p.frameCount(), 8);
+    project::FrameStore store(p);
+    std::string error;
+    ASSERT_TRUE(store.open(error)) << error;
+
+    // Each chosen frame in turn is made a stop frame: the movie must come to rest showing it.
+    const int n = p.frameCount();
+    for (int number : {2, n / 2 + 1, n}) {
+        SCOPED_TRACE("frame " + std::to_string(number));
+        for (const auto& f : p.frames()) f->frame.displayTime = f->frame.recordedTime;
+        p.frameAt(number)->frame.displayTime = 0;
+        StoreFrameSource frames(store);
+        BuildRequest request;
+        request.outputPath = home.path("stop" + std::to_string(number) + ".swf");
+        BuildResult r = buildMovie(p, frames, prompts, request);
+        ASSERT_EQ(r.outcome, BuildResult::Outcome::Written) << r.error;
+        EXPECT_EQ(test::yaswfpProblems(r.files.movie), "");
+
+        project::PixelBuffer expected;
+        ASSERT_TRUE(store.framePicture(number - 1, expected));
+        ASSERT_EQ(expected.width, kWidth);
+        const int reach = r.frameStart[std::size_t(number)] * 1000 / r.frameRate;
+        std::vector<uint8_t> first = shoot(r.files.movie, reach + 2500, "shot" + std::to_string(number));
+        ASSERT_EQ(first.size(), std::size_t(kWidth) * kHeight * 3);
+        Comparison c = compare(first, expected);
+        std::printf("frame %d: mean difference %.2f, far off %.4f, off outside the test picture %d\n", number,
+                    c.meanDifference, c.farOff, c.outsideVideoOff);
+        EXPECT_LT(c.meanDifference, 3.0);
+        EXPECT_LT(c.farOff, 0.01);
+        EXPECT_EQ(c.outsideVideoOff, 0);
+        // Still the same picture a second later: the movie stopped there.
+        std::vector<uint8_t> later = shoot(r.files.movie, reach + 3500, "later" + std::to_string(number));
+        if (later.size() == first.size()) {
+            EXPECT_LT(compare(later, expected).meanDifference, 3.0);
+        }
+    }
+}
+
+} // namespace
+} // namespace tavlo::movie
