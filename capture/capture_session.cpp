@@ -117,7 +117,7 @@ void CaptureSession::setPaused(bool paused) {
     if (paused == paused_) return;
     if (paused) {
         // The time up to the pause belongs to the newest frame.
-        pointerStep(false, clock_.nowMs());
+        pointerStep(clock_.nowMs());
     } else {
         accountedMs_ = clock_.nowMs();
     }
@@ -148,7 +148,7 @@ void CaptureSession::tick(bool forced) {
     if (grabTick)
         grabAndMakeFrame(forced);
     else
-        pointerStep(false, clock_.nowMs());
+        pointerStep(clock_.nowMs());
     checkDiskAndThrottle();
 }
 
@@ -189,7 +189,7 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
     const bool first = std::exchange(firstGrab_, false);
     const std::size_t bytes = next_.size() * 4;
     if (!forced && !first && !snapshot && std::memcmp(last_.data(), next_.data(), bytes) == 0) {
-        pointerStep(false, clock_.nowMs());
+        pointerStep(clock_.nowMs());
         return;
     }
 
@@ -211,7 +211,7 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
         rects = findChangedRectangles(last_.data(), next_.data(), w_, h_);
     if (rects.empty()) {
         if (!snapshot) {
-            pointerStep(false, clock_.nowMs());
+            pointerStep(clock_.nowMs());
             return;
         }
         rects = {ChangedRect{0, 0, std::min(8, w_ - 1), std::min(8, h_ - 1)}};
@@ -228,14 +228,7 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
         lastSample = samples.back();
         samples.pop_back();
     }
-    for (const PointerSample& s : samples) {
-        // A release sharing its press's time is a sample of its own, not time already given.
-        if (s.time < accountedMs_ || (s.time == accountedMs_ && !s.down && !s.up)) continue;
-        newFrame();
-        const int d = int((s.time - accountedMs_) / 10);
-        accountedMs_ += std::int64_t(d) * 10;
-        pointerRecord(s, d);
-    }
+    pointerFrames(samples);
 
     // A new segment starts with this frame, the whole picture, so that it can stand alone once
     // the segments before it are overwritten.
@@ -299,19 +292,23 @@ void CaptureSession::queueRect(MessageType type, const ChangedRect& r,
     queue_.push(std::move(m));
 }
 
-void CaptureSession::pointerStep(bool screenFrameMade, std::int64_t now) {
-    (void)screenFrameMade;
-    if (project_.frameCount() == 0) return;
-    std::vector<PointerSample> samples;
-    if (sampler_) sampler_->take(samples);
-    if (settings_.smoothPointer) smoothSamples(samples);
+void CaptureSession::pointerFrames(const std::vector<PointerSample>& samples) {
     for (const PointerSample& s : samples) {
+        // A release sharing its press's time is a sample of its own, not time already given.
         if (s.time < accountedMs_ || (s.time == accountedMs_ && !s.down && !s.up)) continue;
         newFrame();
         const int d = int((s.time - accountedMs_) / 10);
         accountedMs_ += std::int64_t(d) * 10;
         pointerRecord(s, d);
     }
+}
+
+void CaptureSession::pointerStep(std::int64_t now) {
+    if (project_.frameCount() == 0) return;
+    std::vector<PointerSample> samples;
+    if (sampler_) sampler_->take(samples);
+    if (settings_.smoothPointer) smoothSamples(samples);
+    pointerFrames(samples);
     const int d = int(std::max<std::int64_t>(0, now - accountedMs_) / 10);
     if (d > 0) {
         accountedMs_ += std::int64_t(d) * 10;

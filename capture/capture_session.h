@@ -78,7 +78,10 @@ private:
     void grabAndMakeFrame(bool forced);
     project::FrameNode& newFrame();
     void queueRect(MessageType type, const ChangedRect& r, const std::vector<std::uint32_t>& picture);
-    void pointerStep(bool screenFrameMade, std::int64_t now);
+    // Samples become frames of their own, each with the time since the last one.
+    void pointerFrames(const std::vector<PointerSample>& samples);
+    // A tick without a screen frame: the samples' frames, then the time up to `now`.
+    void pointerStep(std::int64_t now);
     void pointerRecord(const PointerSample& s, int hundredths);
     void addTime(int hundredths, bool asPointerRecord);
     void queueTime(MessageType type, int hundredths);
