@@ -29,7 +29,11 @@ std::string formatInformationText(const InformationText& info) {
     for (std::size_t i = 0; i < info.transcript.size(); ++i) {
         if (i == 0) out += "\r\nAnnotated text transcript:\r\n\r\n";
         std::string text = info.transcript[i];
-        if (text.size() > 4096) text.resize(4096);
+        if (text.size() > 4096) { // at most 4096 bytes, never half a character
+            std::size_t cut = 4096;
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+            text.resize(cut);
+        }
         line(text);
     }
     return out;

@@ -3,6 +3,7 @@
 #include "core/file_util.h"
 #include "movie/information_text.h"
 #include "movie/movie_compression.h"
+#include "movie/movie_palette.h"
 #include "movie/movie_times.h"
 #include "movie/region_encoder.h"
 #include "movie/region_finder.h"
@@ -144,6 +145,7 @@ private:
     std::unique_ptr<RegionEncoder> encoder_;
     std::unique_ptr<RegionFinder> finder_;
     project::PixelBuffer picture_, current_, previous_;
+    MoviePalette palette_; // palette mode only
     bool firstPicture_ = true, segmentFresh_ = true;
     bool forceSplit_ = false;
     std::vector<std::pair<int, int>> chapters_; // project frame, SWF frame
@@ -270,7 +272,15 @@ void Run::emitPicture(int index, bool whole) {
     if (source_.picture(index, picture_)) {
         // The picture goes into the output buffer at the content offset (0, 0).
         const int w = std::min(picture_.width, width_), h = std::min(picture_.height, height_);
-        for (int y = 0; y < h; ++y) std::copy_n(picture_.row(y), w, current_.row(y));
+        if (palette_.empty()) {
+            for (int y = 0; y < h; ++y) std::copy_n(picture_.row(y), w, current_.row(y));
+        } else {
+            for (int y = 0; y < h; ++y) {
+                const std::uint32_t* src = picture_.row(y);
+                std::uint32_t* dst = current_.row(y);
+                for (int x = 0; x < w; ++x) dst[x] = palette_.map(src[x]);
+            }
+        }
     }
     const Region all{0, 0, width_ - 1, height_ - 1};
     if (whole) {
@@ -446,8 +456,13 @@ BuildResult Run::run() {
     twips_ = result_.unit.twipsPerPixel;
     encoder_ = std::make_unique<RegionEncoder>(ctx_, twips_, options_.jpegQuality);
     finder_ = std::make_unique<RegionFinder>(options_.granularity, width_, height_);
-    current_ = project::PixelBuffer(width_, height_, options_.background);
-    previous_ = project::PixelBuffer(width_, height_, options_.background);
+    // Palette mode maps every pixel to the movie palette before it is compared or encoded.
+    if (options_.maximumColours > 0)
+        palette_.build(project_.colourHistogram, options_.maximumColours, &prompts_);
+    const std::uint32_t background =
+        palette_.empty() ? options_.background : palette_.map(options_.background);
+    current_ = project::PixelBuffer(width_, height_, background);
+    previous_ = project::PixelBuffer(width_, height_, background);
 
     Segment mainSegment;
     mainSegment.timeline = std::make_unique<SwfMovie>(ctx_);

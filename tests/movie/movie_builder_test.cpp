@@ -271,6 +271,19 @@ TEST_F(MovieBuilderTest, ARebuildReportsItsOwnPlaybackTime) {
     EXPECT_NE(second.info.find("Approximate playback time: 2 seconds\r\n"), std::string::npos);
 }
 
+TEST_F(MovieBuilderTest, PaletteModeMapsThePicturesToTheMoviePalette) {
+    makeProject(64, 48, {50, 50, 50});
+    project.colourHistogram.assign(32768, 0);
+    project.colourHistogram[0x7FFF] = 3000; // white
+    MovieOptions o;
+    o.maximumColours = 64;
+    Built b = build(o);
+    ASSERT_EQ(b.result.outcome, BuildResult::Outcome::Written) << b.result.error;
+    EXPECT_TRUE(prompts.messages().empty());
+    EXPECT_EQ(b.result.swfFrames, 30);
+    EXPECT_EQ(test::yaswfpProblems(b.result.files.movie), "");
+}
+
 TEST(InformationText, ListsTheTranscriptAfterTheFigures) {
     InformationText t;
     t.moviePath = "/tmp/a.swf";
