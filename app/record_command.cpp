@@ -53,20 +53,20 @@ int runRecord(const std::vector<std::string>& args) {
     double seconds = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](const char* name) -> std::optional<std::string> {
+        // The argument after an option, when there is one.
+        auto value = [&]() -> std::optional<std::string> {
             if (i + 1 >= args.size()) return std::nullopt;
-            (void)name;
             return args[++i];
         };
         if (a == "--help" || a == "-h") {
             std::printf("%s", kRecordUsage);
             return 0;
         } else if (a == "-o" || a == "--output") {
-            auto v = value("-o");
+            auto v = value();
             if (!v) return fail("-o needs a file name", 2);
             output = *v;
         } else if (a == "--area") {
-            auto v = value("--area");
+            auto v = value();
             Rect r;
             if (!v || !parseArea(*v, r))
                 return fail("--area needs X,Y,W,H with a width and height above 0", 2);
@@ -74,15 +74,15 @@ int runRecord(const std::vector<std::string>& args) {
         } else if (a == "--window") {
             window = true;
         } else if (a == "--monitor") {
-            auto v = value("--monitor");
+            auto v = value();
             if (!v || std::sscanf(v->c_str(), "%d", &monitor) != 1 || monitor < 1)
                 return fail("--monitor needs a monitor number from 1", 2);
         } else if (a == "--seconds") {
-            auto v = value("--seconds");
+            auto v = value();
             if (!v || std::sscanf(v->c_str(), "%lf", &seconds) != 1 || seconds <= 0)
                 return fail("--seconds needs a number of seconds above 0", 2);
         } else if (a == "--rate") {
-            auto v = value("--rate");
+            auto v = value();
             if (!v || std::sscanf(v->c_str(), "%d", &rate) != 1 || rate < 1 || rate > 1000)
                 return fail("--rate needs 1 to 1000 frames a second", 2);
         } else if (a == "--no-pointer") {
