@@ -312,7 +312,9 @@ bool Run::limitReached() {
                          "Tavlo 磁盘使用警告", Icon::Warning);
         return true;
     }
-    if (int(ctx_.characterIds) >= kObjectLimit) {
+    // No room for another segment either: stop rather than let depths wrap.
+    const bool noDepths = current().placements > kPlacementLimit && int(segments_.size()) >= kMaxSegments;
+    if (int(ctx_.characterIds) >= kObjectLimit || noDepths) {
         prompts_.message(
             "Flash export has exceeded number of allowable objects.  Your movie has been truncated.    ",
             "Tavlo Flash 警告", Icon::Warning);

@@ -24,8 +24,9 @@ inline constexpr int kMaxSegments = 3000;
 inline constexpr int kMaxChapters = 1024;
 inline constexpr int kObjectLimit = 55000;
 // Placements one timeline may hold before the next frame goes to a new segment: every placement
-// takes a depth of its own, and depths are 16-bit.
-inline constexpr int kPlacementLimit = 60000;
+// takes a depth of its own, and depths are 16-bit. The main timeline also holds two clips per
+// segment, the control clip and its background, which the margin leaves room for.
+inline constexpr int kPlacementLimit = 58000;
 
 struct BuildRequest {
     std::string outputPath; // the movie, "….swf"

@@ -284,6 +284,34 @@ TEST_F(MovieBuilderTest, PaletteModeMapsThePicturesToTheMoviePalette) {
     EXPECT_EQ(test::yaswfpProblems(b.result.files.movie), "");
 }
 
+// Dots that come and go every frame: hundreds of rectangles a frame.
+class BlinkingDots : public FrameSource {
+public:
+    bool picture(int index, project::PixelBuffer& out) override {
+        out = project::PixelBuffer(2100, 8, 0xFFFFFF);
+        if (index % 2 == 0)
+            for (int x = 0; x < 2100; x += 2) out.row(3)[x] = 0x000080;
+        return true;
+    }
+};
+
+TEST_F(MovieBuilderTest, TheObjectLimitTruncatesTheMovieWithAMessage) {
+    makeProject(2100, 8, std::vector<int>(120, 5)); // one SWF frame each, 525 rectangles a frame
+    BlinkingDots dots;
+    BuildRequest r;
+    r.outputPath = home.path("dots.swf");
+    r.options.granularity = 1;
+    BuildResult res = buildMovie(project, dots, prompts, r);
+    ASSERT_EQ(res.outcome, BuildResult::Outcome::Truncated) << res.error;
+    EXPECT_EQ(prompts.messages(),
+              std::vector<std::string>{"Flash export has exceeded number of allowable objects.  "
+                                       "Your movie has been truncated.    "});
+    EXPECT_LT(res.swfFrames, 120);
+    EXPECT_GT(res.swfFrames, 100);
+    // What was built is a complete movie.
+    EXPECT_TRUE(swf::readSwf(test::fileBytes(res.files.movie)).ok());
+}
+
 TEST(InformationText, ListsTheTranscriptAfterTheFigures) {
     InformationText t;
     t.moviePath = "/tmp/a.swf";

@@ -130,6 +130,18 @@ TEST_F(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
     EXPECT_GT(s["new_bitmaps"].get<int>(), 2) << summary;
     EXPECT_EQ(test::yaswfpProblems(cliMovie), "");
     EXPECT_EQ(test::fileBytes(cliMovie)[0], 'C');
+    // Builds that cannot run end non-zero with their message.
+    std::string message;
+    EXPECT_NE(test::runCommand(std::string(TAVLO_BINARY) + " publish " + recording + " -o " +
+                                   home.path("missing/folder/x.swf") + " 2>&1",
+                               &message),
+              0);
+    EXPECT_NE(message.find("无法写入输出文件"), std::string::npos) << message;
+    EXPECT_NE(
+        test::runCommand(std::string(TAVLO_BINARY) + " publish " + home.path("none.tavlo") + " 2>/dev/null"),
+        0);
+    EXPECT_EQ(test::runCommand(std::string(TAVLO_BINARY) + " publish --quality 300 x.tavlo 2>/dev/null") >> 0,
+              2);
 
     test::RecordingPrompts prompts;
     project::Project p;
