@@ -2,6 +2,8 @@
 
 #include "core/file_util.h"
 #include "core/line_format.h"
+#include "project/section_io.h"
+#include "project/settings_block.h"
 
 #include <algorithm>
 
@@ -43,7 +45,8 @@ void addRecentFile(AppState& state, const std::string& path) {
 }
 
 std::string formatState(const AppState& s, const AppConfig& c) {
-    LineWriter w;
+    project::SectionWriter section;
+    LineWriter& w = section.lines();
     w.putInt(kStateVersion);
     putRect(w, s.recorderWindow);
     w.putInt(s.capture.mode);
@@ -83,11 +86,14 @@ std::string formatState(const AppState& s, const AppConfig& c) {
         w.putString(win->name);
         putRect(w, win->rect);
     }
-    return w.take();
+    project::writeSettingsBlock(section, s.annotationDefaults, s.settings,
+                                project::SettingsForm::CustomDefaults);
+    return section.take();
 }
 
 bool parseState(std::string_view bytes, AppState& s, AppConfig& c) {
-    LineReader lines(bytes);
+    project::SectionReader section(bytes);
+    LineReader& lines = section.lines();
     int version = 0;
     if (!lines.getInt(version) || version < 100 || version > kStateVersion) return false;
     VersionedReader r(lines, version);
@@ -139,6 +145,10 @@ bool parseState(std::string_view bytes, AppState& s, AppConfig& c) {
         }
         if (!lines.failed()) s.windows = windows;
     }
+    // The block keeps its defaults when it is missing or damaged.
+    if (!lines.failed())
+        project::readSettingsBlock(section, version, s.annotationDefaults, s.settings,
+                                   project::SettingsForm::CustomDefaults);
     // Keep values that a damaged file could make harmful within their ranges.
     s.capture.mode = std::clamp(s.capture.mode, 0, 2);
     if (s.capture.monitor < 1) s.capture.monitor = 1;

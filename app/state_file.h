@@ -4,6 +4,8 @@
 // that introduced it, and an item the file lacks keeps its default.
 #include "core/app_config.h"
 #include "core/geometry.h"
+#include "project/project_defaults.h"
+#include "project/publish_settings.h"
 
 #include <string>
 #include <vector>
@@ -46,6 +48,9 @@ struct AppState {
     std::string outputName;
     std::string outputFolder;
     std::vector<WindowPosition> windows;
+    // The last-used settings for new projects, in the settings block's custom-defaults form.
+    project::ProjectDefaults annotationDefaults;
+    project::SettingsBlock settings;
 };
 
 // Moves `path` to the newest place of the list, dropping the oldest beyond six.

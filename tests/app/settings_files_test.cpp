@@ -21,6 +21,8 @@ TEST(StateFile, RoundTripsEveryItem) {
     s.outputName = "lesson 1";
     s.outputFolder = "/home/u/out";
     s.windows = {{"editor", {1, 2, 3, 4}}, {"studio", {5, 6, 7, 8}}};
+    s.settings.flashEffects[2] = 7; // a settings-block item
+    s.annotationDefaults.hotspotThickness = 9;
     AppConfig c;
     c.swfDelayScale = 1.5;
     c.playbackSpeed = 0.75;
@@ -49,6 +51,8 @@ TEST(StateFile, RoundTripsEveryItem) {
     EXPECT_EQ(s2.outputName, "lesson 1");
     EXPECT_EQ(s2.outputFolder, "/home/u/out");
     EXPECT_EQ(s2.windows, s.windows);
+    EXPECT_EQ(s2.settings.flashEffects[2], 7);
+    EXPECT_EQ(s2.annotationDefaults.hotspotThickness, 9);
     EXPECT_DOUBLE_EQ(c2.swfDelayScale, 1.5);
     EXPECT_DOUBLE_EQ(c2.playbackSpeed, 0.75);
     EXPECT_FALSE(c2.zoomBeforeFrame);
