@@ -5,6 +5,7 @@
 #include "app/subcommands.h"
 #include "capture/recording_control.h"
 #include "core/cli_prompts.h"
+#include "core/file_util.h"
 #include "platform/control_socket.h"
 #include "platform/disk_space.h"
 #include "platform/x11/x11_input.h"
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <thread>
+#include <unistd.h>
 
 namespace tavlo {
 
@@ -95,6 +97,17 @@ int runRecord(const std::vector<std::string>& args) {
     }
     if (output.empty()) return fail("-o FILE.tavlo is required (see tavlo record --help)", 2);
     if ((area ? 1 : 0) + (window ? 1 : 0) > 1) return fail("choose one of --area and --window", 2);
+    {
+        // Find out now, not after the recording, that the file cannot be written there.
+        const auto slash = output.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : output.substr(0, slash);
+        if (!isDirectory(folder) || access(folder.c_str(), W_OK) != 0)
+            return fail("cannot write " + output + ": the folder " + folder +
+                            " does not exist or is not writable",
+                        2);
+    }
 
     CliPrompts cli;
     Application app(Paths(Environment::fromProcess()), cli);
@@ -197,8 +210,16 @@ int runRecord(const std::vector<std::string>& args) {
     server.stop();
     control.stop();
     if (!control.keep(output)) {
-        control.discard();
-        return fail("the recording could not be saved to " + output);
+        // The recording is never thrown away: it goes to the projects folder instead.
+        std::string rescue = joinPath(app.paths().defaultProjectsFolder(), "recording.tavlo");
+        for (int n = 2; fileExists(rescue); ++n)
+            rescue =
+                joinPath(app.paths().defaultProjectsFolder(), "recording-" + std::to_string(n) + ".tavlo");
+        if (!control.keep(rescue))
+            return fail("the recording could not be saved; its capture files stay in " + setup.tempFolder);
+        std::fprintf(stderr, "tavlo record: %s could not be written; the recording is saved as %s\n",
+                     output.c_str(), rescue.c_str());
+        output = rescue;
     }
     std::printf("Recorded %d frames of %dx%d into %s\n", project.frameCount(), project.frameWidth,
                 project.frameHeight, output.c_str());

@@ -423,7 +423,8 @@ void RecorderWindow::finishRecording() {
 
     if (!commandLine_.recordPath.empty()) {
         keepRecording();
-        return;
+        if (!control_) return;
+        // Not saved anywhere yet: the user decides in the finish dialog.
     }
     for (;;) {
         FinishDialog dialog(nullptr);
@@ -461,14 +462,13 @@ void RecorderWindow::finishRecording() {
 
 void RecorderWindow::keepRecording() {
     if (!control_) return;
-    if (!control_->keep(commandLine_.recordPath, app_.paths().defaultProjectsFolder())) {
-        if (!commandLine_.recordPath.empty()) {
-            control_->discard();
-            endRecording();
-            close();
-        }
-        return;
+    bool saved = control_->keep(commandLine_.recordPath, app_.paths().defaultProjectsFolder());
+    if (!saved && !commandLine_.recordPath.empty()) {
+        // The "/r:" file cannot be written: ask where instead of losing the recording.
+        commandLine_.recordPath.clear();
+        saved = control_->keep("", app_.paths().defaultProjectsFolder());
     }
+    if (!saved) return; // the finish dialog comes back; the capture files stay
     const std::string path = project_->filePath;
     model_->opened(path);
     fillRecentMenu();

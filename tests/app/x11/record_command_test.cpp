@@ -138,6 +138,25 @@ TEST(RecordCommand, BadArgumentsAreRefusedWithAMessage) {
     EXPECT_EQ(s.tavlo("record -o x.tavlo --area 1,2,0,4 2>/dev/null"), 2);
     EXPECT_EQ(s.tavlo("record -o x.tavlo --monitor 3 2>/dev/null"), 1);
     EXPECT_EQ(s.tavlo("control jump 2>/dev/null"), 2);
+    EXPECT_EQ(s.tavlo("record -o /no/such/folder/x.tavlo --seconds 1 2>/dev/null"),
+              2); // refused before recording
+}
+
+TEST(RecordCommand, ARecordingWhoseFileCannotBeWrittenIsSavedInTheProjectsFolder) {
+    Session s;
+    ASSERT_TRUE(s.display.ok());
+    const std::string folder = s.home.path("out");
+    mkdir(folder.c_str(), 0755);
+    // The folder goes away while recording, as a removed USB stick would.
+    std::thread remover([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        rmdir(folder.c_str());
+    });
+    EXPECT_EQ(s.tavlo("record -o " + folder + "/lost.tavlo --seconds 2 2>/dev/null"), 0);
+    remover.join();
+    const std::string rescued = s.home.path("Documents/Tavlo/Projects/recording.tavlo");
+    project::Project p = s.load(rescued);
+    EXPECT_GT(p.frameCount(), 0);
 }
 
 } // namespace
