@@ -87,7 +87,8 @@ int runPublish(const std::vector<std::string>& args) {
     project::FrameStore store(p);
     std::string error;
     if (!store.open(error)) return failPublish(error);
-    movie::StoreFrameSource frames(store);
+    movie::StoreFrameSource recorded(store);
+    movie::EditedFrameSource frames(p, recorded);
     movie::BuildRequest request;
     request.outputPath = out;
     request.options = options;
