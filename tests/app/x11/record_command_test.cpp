@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -42,26 +43,43 @@ TEST(RecordCommand, RecordsPointerMovesAndAClickForTheGivenTime) {
         for (int i = 0; i < 8; ++i) {
             s.display.run("xdotool mousemove " + std::to_string(100 + i * 50) + " " +
                           std::to_string(100 + i * 30));
-            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+            std::this_thread::sleep_for(std::chrono::milliseconds(150)); // several pointer samples apart
         }
-        s.display.run("xdotool click 1");
+        s.display.run("xdotool click 1"); // at (450, 310)
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        s.display.run("xdotool key a");
         s.display.run("xsetroot -solid '#204080'");
     });
-    EXPECT_EQ(s.tavlo("record -o " + out + " --seconds 3 --rate 10"), 0);
+    EXPECT_EQ(s.tavlo("record -o " + out + " --seconds 3.5 --rate 10"), 0);
     user.join();
     project::Project p = s.load(out);
     EXPECT_EQ(p.frameWidth, 800);
     EXPECT_EQ(p.frameHeight, 600);
     EXPECT_GT(p.frameCount(), 5);
-    int clicks = 0, pointers = 0, total = 0;
+    int clicks = 0, pointers = 0, total = 0, keys = 0;
+    std::set<std::pair<int, int>> positions; // where the pointer's hot spot was, per frame
     for (const auto& f : p.frames()) {
-        clicks += f->frame.clickDown;
-        pointers += f->frame.pointerHandle != 0;
+        keys += f->frame.keyPress;
         total += f->frame.recordedTime;
+        if (!f->frame.pointerHandle) continue;
+        ++pointers;
+        int hx = 0, hy = 0;
+        for (const auto& shape : p.pointerShapes.shapes)
+            if (shape.handle == f->frame.pointerHandle) hx = shape.hotX, hy = shape.hotY;
+        const std::pair<int, int> at{f->frame.pointerX + hx, f->frame.pointerY + hy};
+        positions.insert(at);
+        if (f->frame.clickDown) {
+            ++clicks;
+            EXPECT_EQ(at, (std::pair<int, int>{450, 310}))
+                << "the click is on the frame where xdotool clicked";
+        }
     }
     EXPECT_EQ(clicks, 1);
     EXPECT_GT(pointers, 3);
-    EXPECT_NEAR(total, 300, 40);
+    EXPECT_GE(keys, 1);
+    // Every place xdotool moved to is a recorded position.
+    for (int i = 0; i < 8; ++i) EXPECT_TRUE(positions.count({100 + i * 50, 100 + i * 30})) << "move " << i;
+    EXPECT_NEAR(total, 350, 40);
 
     // The last frame as a PNG, read back by an outside decoder: the new root colour fills it.
     const std::string png = s.home.path("last.png");
