@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <future>
 #include <memory>
 #include <new>
 #include <set>
@@ -109,6 +110,9 @@ private:
     void startSegment();
     void endSegment();
     void emitPicture(int index, bool whole);
+    // The picture of frame `index`; the next frame's is painted meanwhile on the second core.
+    bool fetchPicture(int index);
+    void prefetch(int index);
     void placeRegion(EncodedRegion& e, const Region& r);
     bool limitReached();
     void resolveEvents();
@@ -146,6 +150,9 @@ private:
     std::unique_ptr<RegionFinder> finder_;
     project::PixelBuffer picture_, current_, previous_;
     MoviePalette palette_; // palette mode only
+    project::PixelBuffer next_;
+    std::future<bool> pending_;
+    int pendingIndex_ = -1;
     bool firstPicture_ = true, segmentFresh_ = true;
     bool forceSplit_ = false;
     std::vector<std::pair<int, int>> chapters_; // project frame, SWF frame
@@ -268,8 +275,33 @@ void Run::placeRegion(EncodedRegion& e, const Region& r) {
     }
 }
 
+bool Run::fetchPicture(int index) {
+    bool ok;
+    if (pending_.valid() && pendingIndex_ == index) {
+        ok = pending_.get();
+        std::swap(picture_, next_);
+    } else {
+        if (pending_.valid()) pending_.get(); // the source paints one picture at a time
+        ok = source_.picture(index, picture_);
+    }
+    pendingIndex_ = -1;
+    return ok;
+}
+
+void Run::prefetch(int index) {
+    if (pending_.valid()) pending_.get();
+    pendingIndex_ = -1;
+    const auto& frames = project_.frames();
+    while (index < int(frames.size()) && frames[std::size_t(index)]->frame.deleted) ++index;
+    if (index >= int(frames.size())) return;
+    pendingIndex_ = index;
+    pending_ = std::async(std::launch::async, [this, index] { return source_.picture(index, next_); });
+}
+
 void Run::emitPicture(int index, bool whole) {
-    if (source_.picture(index, picture_)) {
+    const bool painted = fetchPicture(index);
+    prefetch(index + 1);
+    if (painted) {
         // The picture goes into the output buffer at the content offset (0, 0).
         const int w = std::min(picture_.width, width_), h = std::min(picture_.height, height_);
         if (palette_.empty()) {
@@ -561,6 +593,7 @@ BuildResult Run::run() {
         ++i;
     }
 
+    if (pending_.valid()) pending_.get();
     if (progress_) progress_->step("Creating movie");
     resolveEvents();
     // The control clip: the player's control bar fills its body; without one it still holds the
