@@ -1,6 +1,7 @@
 #include "app/gui/recorder_model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace tavlo::gui {
@@ -46,6 +47,15 @@ Rect RecorderModel::clampCaptureFrame(Rect r, const Rect& d) {
     const int w = std::min(r.width(), d.width()), h = std::min(r.height(), d.height());
     const int left = std::clamp(r.left, d.left, d.right - w), top = std::clamp(r.top, d.top, d.bottom - h);
     return Rect{left, top, left + w, top + h};
+}
+
+RecorderModel::OpenKind RecorderModel::openKind(const std::string& path, bool recoveryMode) {
+    if (recoveryMode) return OpenKind::Recover;
+    std::string end = path.size() >= 5 ? path.substr(path.size() - 5) : path;
+    for (char& c : end) c = char(std::tolower(static_cast<unsigned char>(c)));
+    const bool tavlo = end == "tavlo";
+    const bool tmp = end.size() >= 3 && end.compare(end.size() - 3, 3, "tmp") == 0;
+    return tavlo || tmp ? OpenKind::Load : OpenKind::ImportVideo;
 }
 
 std::string RecorderModel::title() const {

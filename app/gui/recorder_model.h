@@ -40,6 +40,11 @@ public:
     // to 120 pixels; then it is moved inside the desktop.
     static Rect clampCaptureFrame(Rect r, const Rect& desktop);
 
+    // What opening a chosen file means: recovery mode rebuilds it; a name ending in neither
+    // "tavlo" nor "tmp" (any case) is a video to import; anything else is a project to load.
+    enum class OpenKind { Load, Recover, ImportVideo };
+    static OpenKind openKind(const std::string& path, bool recoveryMode);
+
     std::string title() const;
     static std::string editButtonLabel(bool shiftHeld) { return shiftHeld ? kRecoverLabel : kEditLabel; }
 

@@ -505,6 +505,17 @@ void RecorderWindow::chooseAndOpen() {
 }
 
 void RecorderWindow::openProject(const std::string& path) {
+    switch (RecorderModel::openKind(path, commandLine_.recover)) {
+    case RecorderModel::OpenKind::Recover:
+        prompts_.message("Recovering interrupted recordings is not part of this build yet.", "Tavlo",
+                         Icon::Information);
+        return;
+    case RecorderModel::OpenKind::ImportVideo:
+        prompts_.message("Importing videos is not part of this build yet.", "Tavlo", Icon::Information);
+        return;
+    case RecorderModel::OpenKind::Load:
+        break;
+    }
     if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0) {
         prompts_.message("Tavlo 项目文件只读权限.    \n项目不能打开编辑.    ", "文件错误", Icon::Error);
         return;

@@ -40,6 +40,13 @@ TEST(TimeTidying, StopsOnceMoreThanFifteenIsOwed) {
     EXPECT_EQ(displayed(p), (std::vector<int>{5, 5, 5, 1001, 1001, 1001}));
 }
 
+TEST(TimeTidying, ZeroTimesBorrowFromTheFramesAfter) {
+    auto p = withTimes({0, 0, 20, 0});
+    tidyFrameTimes(p, false);
+    EXPECT_EQ(recorded(p), (std::vector<int>{5, 5, 10, 5}));
+    EXPECT_EQ(displayed(p), (std::vector<int>{5, 5, 10, 5}));
+}
+
 TEST(TimeTidying, SoundPositionsFollowTheTidiedTimes) {
     auto p = withTimes({7, 3, 12});
     tidyFrameTimes(p, true);

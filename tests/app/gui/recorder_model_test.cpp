@@ -44,6 +44,24 @@ TEST(RecorderModel, CaptureFrameStaysOnTheScreenAndIsNeverTiny) {
     EXPECT_EQ(RecorderModel::clampCaptureFrame({-50, -20, 5000, 100}, desktop), (Rect{0, 0, 1280, 120}));
 }
 
+TEST(RecorderModel, OpeningDispatchesOnTheFileName) {
+    using K = RecorderModel::OpenKind;
+    struct Case {
+        const char* path;
+        bool recovery;
+        K kind;
+    } cases[] = {
+        {"/p/demo.tavlo", false, K::Load},
+        {"/p/DEMO.TAVLO", false, K::Load},
+        {"/tmp/DMO1234.tmp", false, K::Load},
+        {"/p/clip.mp4", false, K::ImportVideo},
+        {"/p/notes.txt", false, K::ImportVideo},
+        {"/p/demo.tavlo", true, K::Recover},
+        {"x", false, K::ImportVideo},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RecorderModel::openKind(c.path, c.recovery), c.kind) << c.path;
+}
+
 TEST(RecorderModel, RecentFilesNewestFirstNumberedDown) {
     AppState state;
     RecorderModel m(state, {}, {0, 0, 800, 600});

@@ -41,6 +41,12 @@ TEST(RecorderWindow, PauseKeyRecordsCtrlDeleteStopsAndTheRecordingIsKept) {
                            "' >/dev/null 2>&1") == 0;
     };
     ASSERT_TRUE(waitFor([&] { return windowShown("Tavlo Studio"); })) << "the recorder window did not appear";
+    // A picture of the window as the user sees it, kept with the test results.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    mkdir(TAVLO_ARTIFACTS, 0755);
+    EXPECT_EQ(display.run("ffmpeg -loglevel error -y -f x11grab -video_size 1024x700 -i " +
+                          display.display() + " -frames:v 1 " TAVLO_ARTIFACTS "/recorder_window.png"),
+              0);
 
     display.run("xdotool key Pause"); // code 19 while idle: start
     ASSERT_TRUE(waitFor([&] { return !windowShown("Tavlo Studio"); }))
