@@ -107,7 +107,11 @@ RecorderWindow::RecorderWindow(Application& app, const CommandLine& commandLine,
     shiftTimer_.start(200);
     refresh();
 
-    if (!commandLine_.recordPath.empty()) {
+    if (!screen_) {
+        // Without X11 nothing can be recorded: say so at once, not at the first try.
+        QTimer::singleShot(1, this,
+                           [this] { prompts_.message(screenError_, "Tavlo Warning", Icon::Warning); });
+    } else if (!commandLine_.recordPath.empty()) {
         QTimer::singleShot(1, this, [this] { startRecording(); });
     } else if (!commandLine_.projectPath.empty()) {
         QTimer::singleShot(1, this, [this] { openProject(commandLine_.projectPath); });
