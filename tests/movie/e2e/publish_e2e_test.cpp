@@ -166,9 +166,21 @@ TEST_F(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
         ASSERT_EQ(r.outcome, BuildResult::Outcome::Written) << r.error;
         EXPECT_EQ(test::yaswfpProblems(r.files.movie), "");
 
-        project::PixelBuffer expected;
-        ASSERT_TRUE(store.framePicture(number - 1, expected));
-        ASSERT_EQ(expected.width, kWidth);
+        // What `tavlo frame` paints for that frame, read back by ffmpeg.
+        const std::string png = home.path("frame" + std::to_string(number) + ".png");
+        const std::string raw = home.path("frame" + std::to_string(number) + ".rgb");
+        ASSERT_EQ(test::runCommand(std::string(TAVLO_BINARY) + " frame " + recording + " " +
+                                   std::to_string(number) + " -o " + png),
+                  0);
+        ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + png + "' -f rawvideo -pix_fmt rgb24 '" +
+                                   raw + "'"),
+                  0);
+        const std::vector<uint8_t> painted = test::fileBytes(raw);
+        ASSERT_EQ(painted.size(), std::size_t(kWidth) * kHeight * 3);
+        project::PixelBuffer expected(kWidth, kHeight);
+        for (std::size_t k = 0; k < expected.pixels.size(); ++k)
+            expected.pixels[k] = std::uint32_t(painted[k * 3]) << 16 |
+                                 std::uint32_t(painted[k * 3 + 1]) << 8 | painted[k * 3 + 2];
         const int reach = r.frameStart[std::size_t(number)] * 1000 / r.frameRate;
         std::vector<uint8_t> first = shoot(r.files.movie, reach + 2500, "shot" + std::to_string(number));
         ASSERT_EQ(first.size(), std::size_t(kWidth) * kHeight * 3);
