@@ -19,9 +19,9 @@ namespace {
 
 const char* kPublishUsage =
     "Usage: tavlo publish PROJECT.tavlo [-o OUT.swf] [--no-compress] [--quality Q]\n"
-    "                     [--frame-rate FPS]\n"
+    "                     [--frame-rate FPS] [--from N]\n"
     "Builds the Flash movie of the project (OUT.swf, its information text beside it).\n"
-    "Without -o the movie goes beside the project, named after it.\n";
+    "Without -o the movie goes beside the project, named after it. --from starts at frame N.\n";
 
 int failPublish(const std::string& text, int code = 1) {
     std::fprintf(stderr, "tavlo publish: %s\n", text.c_str());
@@ -39,6 +39,7 @@ bool number(const std::string& s, int lo, int hi, int& out) {
 int runPublish(const std::vector<std::string>& args) {
     std::string path, out;
     movie::MovieOptions options;
+    int from = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -56,6 +57,9 @@ int runPublish(const std::vector<std::string>& args) {
         } else if (a == "--frame-rate") {
             if (!hasValue || !number(args[++i], 1, 120, options.frameRate))
                 return failPublish("--frame-rate takes 1 to 120", 2);
+        } else if (a == "--from") {
+            if (!hasValue || !number(args[++i], 1, 1 << 30, from))
+                return failPublish("--from takes a frame number", 2);
         } else if (path.empty() && (a.empty() || a[0] != '-')) {
             path = a;
         } else {
@@ -92,6 +96,7 @@ int runPublish(const std::vector<std::string>& args) {
     movie::BuildRequest request;
     request.outputPath = out;
     request.options = options;
+    request.startFrame = from;
     const movie::BuildResult r = movie::buildMovie(p, frames, cli, request);
     if (r.outcome == movie::BuildResult::Outcome::Failed ||
         r.outcome == movie::BuildResult::Outcome::Cancelled)

@@ -509,7 +509,11 @@ BuildResult Run::run() {
     std::set<int> followed; // go-to actions in linear play already followed in this run
     bool truncated = false, cancelled = false;
     const auto& frames = project_.frames();
-    for (int i = 0; i < n;) {
+    // A run from a later frame starts its SWF frames at 0: B takes the start frame's movie time off
+    // every frame end, A is the SWF frame of the run's first picture.
+    int startA = 0, startB = 0;
+    const int startIndex = std::clamp(request_.startFrame, 1, n) - 1;
+    for (int i = startIndex; i < n;) {
         if (progress_) {
             progress_->setPercent(int((long long)i * 100 / n));
             if (progress_->cancelled()) {
@@ -535,6 +539,10 @@ BuildResult Run::run() {
 
         // 5. The picture: whole at the first frame of the run and of every segment.
         const int first = swfFrame_;
+        if (firstPicture_) {
+            startA = swfFrame_;
+            startB = int(std::trunc(f.movieTime * 10.0 / msPerFrame_ - (swfFrame_ - startA)));
+        }
         emitPicture(i, firstPicture_ || segmentFresh_);
         // 6. The first frame of a segment.
         if (segmentFresh_) {
@@ -559,7 +567,7 @@ BuildResult Run::run() {
         }
         // 13. The frame ends where its movie time plus its display time fall.
         const double d = project_.effectiveDisplayTime(node) / speed;
-        int end = int(std::trunc((d + f.movieTime) * 10.0 / msPerFrame_));
+        int end = startA + int(std::trunc((d + f.movieTime) * 10.0 / msPerFrame_)) - startB;
         if (f.frameEffect == 4) end = int(std::trunc(end - f.frameEffectTime * 10.0 / msPerFrame_));
         swfFrame_ = std::max(end, minimumEnd);
 

@@ -32,6 +32,8 @@ struct BuildRequest {
     std::string outputPath; // the movie, "….swf"
     MovieOptions options;
     int buildNumber = 1;
+    // 1-based frame to start at ("创建摘录": from the current frame); 0 or 1 = from the first.
+    int startFrame = 0;
 };
 
 struct BuildResult {

@@ -133,6 +133,20 @@ TEST_F(MovieBuilderTest, WritesACompressedMovieWithOneSwfFramePerTwentiethOfASec
     EXPECT_NE(b.info.find("Total frames in main movie: 20\r\n"), std::string::npos);
 }
 
+TEST_F(MovieBuilderTest, ARunFromALaterFrameStartsThereAtSwfFrameZero) {
+    makeProject(64, 48, {50, 100, 25});
+    PaintedFrames frames(64, 48);
+    BuildRequest r;
+    r.outputPath = home.path("excerpt.swf");
+    r.startFrame = 2;
+    BuildResult res = buildMovie(project, frames, prompts, r);
+    ASSERT_EQ(res.outcome, BuildResult::Outcome::Written) << res.error;
+    EXPECT_EQ(res.frameStart[2], 0);
+    EXPECT_EQ(res.frameStart[3], 20);
+    EXPECT_EQ(res.swfFrames, 25);
+    EXPECT_EQ(frames.asked >= 2, true);
+}
+
 TEST_F(MovieBuilderTest, DeletedFramesProduceNoSwfFrames) {
     makeProject(64, 48, {50, 100, 25});
     project.frameAt(2)->frame.deleted = 1;
