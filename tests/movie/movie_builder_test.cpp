@@ -276,6 +276,16 @@ TEST_F(MovieBuilderTest, CancelDuringCompressionLeavesTheUncompressedFile) {
     EXPECT_TRUE(swf::readSwf(c).ok());
 }
 
+TEST_F(MovieBuilderTest, ACancelledBuildSaysSoInTheInformationText) {
+    makeProject(64, 48, {50, 50});
+    prompts.cancelAfterUpdates = 1;
+    Built b = build();
+    EXPECT_EQ(b.result.outcome, BuildResult::Outcome::Cancelled);
+    EXPECT_EQ(b.result.sizeKb, -1);
+    EXPECT_NE(b.info.find("Build 1 terminated by user\r\n"), std::string::npos) << b.info;
+    EXPECT_NE(b.info.find("大小: -1 KB\r\n"), std::string::npos);
+}
+
 TEST_F(MovieBuilderTest, ARebuildReportsItsOwnPlaybackTime) {
     makeProject(64, 48, {200});
     Built first = build();
