@@ -21,7 +21,9 @@ namespace tavlo::movie {
 namespace {
 
 using nlohmann::json;
-constexpr int kWidth = 800, kHeight = 600;
+struct Screen {
+    int width, height, twipsPerPixel;
+};
 // Where the moving test picture lies on the screen: its pixels take the JPEG path.
 constexpr int kVideoX = 40, kVideoY = 40, kVideoW = 320, kVideoH = 240;
 
@@ -32,6 +34,7 @@ struct Comparison {
 };
 
 Comparison compare(const std::vector<uint8_t>& rgb, const project::PixelBuffer& expected) {
+    const int kWidth = expected.width, kHeight = expected.height;
     Comparison c;
     long long total = 0, far = 0;
     for (int y = 0; y < kHeight; ++y)
@@ -51,8 +54,9 @@ Comparison compare(const std::vector<uint8_t>& rgb, const project::PixelBuffer& 
     return c;
 }
 
-class PublishE2e : public ::testing::Test {
+class PublishE2e : public ::testing::TestWithParam<Screen> {
 protected:
+    const int kWidth = GetParam().width, kHeight = GetParam().height;
     test::TempHome home;
     test::XvfbDisplay display{kWidth, kHeight};
 
@@ -91,7 +95,7 @@ protected:
     }
 };
 
-TEST_F(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
+TEST_P(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
     ASSERT_TRUE(display.ok());
     const std::string recording = home.path("scene.tavlo");
     std::thread user([&] {
@@ -127,6 +131,7 @@ TEST_F(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
     json s = json::parse(summary, nullptr, false);
     ASSERT_FALSE(s.is_discarded()) << summary;
     EXPECT_EQ(s["movie"], cliMovie);
+    EXPECT_EQ(s["twips_per_pixel"], GetParam().twipsPerPixel);
     EXPECT_GT(s["new_bitmaps"].get<int>(), 2) << summary;
     EXPECT_EQ(test::yaswfpProblems(cliMovie), "");
     EXPECT_EQ(test::fileBytes(cliMovie)[0], 'C');
@@ -197,6 +202,9 @@ TEST_F(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
         }
     }
 }
+
+// 20 twips a pixel shows the movie at its own size; 10 has the player scale it up twice.
+INSTANTIATE_TEST_SUITE_P(Sizes, PublishE2e, ::testing::Values(Screen{800, 600, 20}, Screen{1024, 768, 10}));
 
 } // namespace
 } // namespace tavlo::movie
