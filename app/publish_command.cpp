@@ -4,10 +4,8 @@
 #include "app/subcommands.h"
 #include "core/app_config.h"
 #include "core/cli_prompts.h"
-#include "movie/movie_builder.h"
+#include "movie/publish_file.h"
 #include "platform/paths.h"
-#include "project/frame_store.h"
-#include "project/project_file.h"
 
 #include <nlohmann/json.hpp>
 
@@ -67,37 +65,19 @@ int runPublish(const std::vector<std::string>& args) {
         }
     }
     if (path.empty()) return failPublish("usage: tavlo publish PROJECT.tavlo [-o OUT.swf]", 2);
-    if (out.empty()) {
-        out = path;
-        const std::size_t dot = out.rfind('.'), slash = out.rfind('/');
-        if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) out.resize(dot);
-        out += ".swf";
-    }
-
     // The advanced options that the movie reads.
     AppConfig config;
     Paths paths(Environment::fromProcess());
     if (std::string file = paths.findSettingsFile("config.txt"); !file.empty()) readConfigFile(file, config);
-    options.granularity = config.granularity;
-    options.noiseFilter = config.noiseFilter;
-    options.playbackSpeed = config.playbackSpeed;
+    movie::applyConfig(config, options);
 
     CliPrompts cli;
     CliPrompts::catchInterrupt();
-    project::Project p;
-    project::LoadOptions o;
-    o.readOnly = true;
-    if (!project::load(cli, path, p, o)) return failPublish("cannot open " + path);
-    project::FrameStore store(p);
-    std::string error;
-    if (!store.open(error)) return failPublish(error);
-    movie::StoreFrameSource recorded(store);
-    movie::EditedFrameSource frames(p, recorded);
     movie::BuildRequest request;
     request.outputPath = out;
     request.options = options;
     request.startFrame = from;
-    const movie::BuildResult r = movie::buildMovie(p, frames, cli, request);
+    const movie::BuildResult r = movie::publishProjectFile(path, request, cli);
     if (r.outcome == movie::BuildResult::Outcome::Failed ||
         r.outcome == movie::BuildResult::Outcome::Cancelled)
         return failPublish(trimForTerminal(r.error));

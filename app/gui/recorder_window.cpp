@@ -3,6 +3,7 @@
 #include "app/gui/finish_dialog.h"
 #include "app/gui/recording_options_dialog.h"
 #include "core/file_util.h"
+#include "movie/publish_file.h"
 #include "platform/disk_space.h"
 #include "platform/restart.h"
 #include "platform/x11/x11_input.h"
@@ -410,20 +411,7 @@ void RecorderWindow::finishRecording() {
     tickTimer_.stop();
     frame_.hide();
     // The writer drains on a worker while this thread keeps the progress window alive.
-    bool done = false;
-    QEventLoop loop;
-    std::thread worker([&] {
-        control_->stop();
-        QMetaObject::invokeMethod(
-            &loop,
-            [&] {
-                done = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
-    });
-    if (!done) loop.exec();
-    worker.join();
+    onWorker([this] { control_->stop(); });
 
     if (!commandLine_.recordPath.empty()) {
         keepRecording();
@@ -478,16 +466,43 @@ void RecorderWindow::keepRecording() {
     fillRecentMenu();
     endRecording();
     if (!commandLine_.recordPath.empty()) {
-        if (commandLine_.createAfterSave)
-            std::fprintf(stderr,
-                         "tavlo: %s is saved; creating its movie (/c) is not part of this build yet.\n",
-                         path.c_str());
-        close(); // "/r:" closes once saved
+        if (commandLine_.createAfterSave) createMovie(path);
+        close(); // "/r:" closes once saved (and with "/c" once its movie is made)
         return;
     }
     show();
     prompts_.message("The recording is saved as " + path + ".\nThe editor is not part of this build yet.",
                      "Tavlo", Icon::Information);
+}
+
+void RecorderWindow::onWorker(const std::function<void()>& work) {
+    bool done = false;
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(
+            &loop,
+            [&] {
+                done = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
+    });
+    if (!done) loop.exec();
+    worker.join();
+}
+
+void RecorderWindow::createMovie(const std::string& projectPath) {
+    movie::BuildRequest request;
+    movie::applyConfig(app_.config(), request.options);
+    movie::BuildResult result;
+    onWorker([&] { result = movie::publishProjectFile(projectPath, request, prompts_); });
+    if (result.outcome == movie::BuildResult::Outcome::Failed ||
+        result.outcome == movie::BuildResult::Outcome::Cancelled) {
+        if (!result.error.empty()) prompts_.message(result.error, "Tavlo 错误", Icon::Error);
+        return;
+    }
+    std::fprintf(stderr, "tavlo: the movie of %s is %s\n", projectPath.c_str(), result.files.movie.c_str());
 }
 
 void RecorderWindow::endRecording() {

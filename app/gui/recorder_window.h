@@ -13,6 +13,7 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -51,6 +52,10 @@ private:
     void showTray(bool paused);
     void registerHotKeys();
     void editRecordingOptions();
+    // Runs `work` on a worker thread while this thread goes on showing windows (progress).
+    void onWorker(const std::function<void()>& work);
+    // "/c": the movie of the saved recording, beside it.
+    void createMovie(const std::string& projectPath);
 
     Application& app_;
     CommandLine commandLine_;

@@ -150,6 +150,33 @@ TEST(RecordCommand, ClassicSwitchesRecordHiddenIntoAFileAndClose) {
     EXPECT_EQ(p.frameHeight, 200 - 6);
 }
 
+TEST(RecordCommand, ClassicCreateSwitchMakesTheMovieBesideTheRecording) {
+    Session s;
+    ASSERT_TRUE(s.display.ok());
+    const std::string out = s.home.path("with_movie.tavlo");
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(TAVLO_BINARY, TAVLO_BINARY, ("/r:" + out).c_str(), "/h", "/c", "/s:100,50,300,450",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int answered = -1;
+    for (int i = 0; i < 80 && answered != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        answered = s.tavlo("control stop 2>/dev/null");
+    }
+    EXPECT_EQ(answered, 0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    FILE* f = fopen(s.home.path("with_movie.swf").c_str(), "rb");
+    ASSERT_NE(f, nullptr) << "no movie beside the recording";
+    char sig[3] = {};
+    EXPECT_EQ(fread(sig, 1, 3, f), 3u);
+    fclose(f);
+    EXPECT_TRUE(std::string(sig, 3) == "CWS" || std::string(sig, 3) == "FWS");
+}
+
 TEST(RecordCommand, BadArgumentsAreRefusedWithAMessage) {
     Session s;
     EXPECT_EQ(s.tavlo("record 2>/dev/null"), 2);

@@ -1,0 +1,21 @@
+#pragma once
+// Publishing a saved project file: load it read-only, paint its frames from the file (with their
+// image edits) and build the movie. Shared by `tavlo publish` and the recorder's "/c".
+#include "core/app_config.h"
+#include "movie/movie_builder.h"
+
+#include <string>
+
+namespace tavlo::movie {
+
+// The advanced options of "config.txt" that a movie reads.
+void applyConfig(const AppConfig& config, MovieOptions& options);
+
+// Without request.outputPath the movie goes beside the project, named after it. A project that
+// cannot be opened gives Outcome::Failed with the reason.
+BuildResult publishProjectFile(const std::string& projectPath, BuildRequest request, UiPrompts& prompts);
+
+// The movie path beside a project: "lesson.tavlo" → "lesson.swf".
+std::string moviePathFor(const std::string& projectPath);
+
+} // namespace tavlo::movie
