@@ -4,6 +4,7 @@
 // its life, so editors may hold a `FrameNode*` while the list changes around it.
 #include "project/bubble_animation.h"
 #include "project/frame.h"
+#include "project/image/image_record.h"
 #include "project/project_defaults.h"
 #include "project/publish_settings.h"
 #include "project/records.h"
@@ -202,10 +203,7 @@ private:
 };
 
 // The index of a pixel 0x00RRGGBB in the 15-bit colour histogram.
-inline std::uint32_t histogramIndex(std::uint32_t rgb) {
-    std::uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    return (b >> 3) | ((g >> 3) << 5) | ((r >> 3) << 10);
-}
+inline std::uint32_t histogramIndex(std::uint32_t rgb) { return colourIndex(rgb); }
 
 // The record of a frame as a new capture makes it (number = its 1-based number).
 Frame newCapturedFrame(int number, const CaptureContext& ctx, const ProjectDefaults& d);
