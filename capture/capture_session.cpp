@@ -247,10 +247,10 @@ void CaptureSession::grabAndMakeFrame(bool forced) {
     if (settings_.pan) {
         key = first || forced;
     } else {
-        long long covered = 0;
+        std::size_t covered = 0;
         for (const auto& r : rects) covered += r.area();
-        key = queue_.bytesWritten() - lastKeyImageBytes_ > kKeyImageBytes || covered == (long long)w_ * h_ ||
-              first;
+        key = queue_.bytesWritten() - lastKeyImageBytes_ > kKeyImageBytes ||
+              covered == std::size_t(w_) * std::size_t(h_) || first;
     }
     if (key) {
         frame.frame.keyImage = 1;
@@ -278,7 +278,7 @@ void CaptureSession::queueRect(MessageType type, const ChangedRect& r,
                                const std::vector<std::uint32_t>& picture) {
     WriterMessage m;
     m.type = type;
-    m.rect = project::PixelRect{r.left, r.top, r.right, r.bottom};
+    m.rect = r;
     try {
         m.pixels.resize(std::size_t(r.width()) * std::size_t(r.height()));
     } catch (const std::bad_alloc&) {

@@ -1,19 +1,15 @@
 #pragma once
 // Finding the rectangles that changed between two grabs of the capture area. Also used by video
 // import, so it is a pure function over two pixel buffers.
+#include "project/image/image_record.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace tavlo::capture {
 
 // Inclusive bounds, as the image records store them.
-struct ChangedRect {
-    int left, top, right, bottom;
-    int width() const { return right - left + 1; }
-    int height() const { return bottom - top + 1; }
-    long long area() const { return static_cast<long long>(width()) * height(); }
-    bool operator==(const ChangedRect&) const = default;
-};
+using ChangedRect = project::PixelRect;
 
 inline constexpr int kChangeGap = 20;
 inline constexpr std::size_t kMaxChangedRects = 1024;

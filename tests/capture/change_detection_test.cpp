@@ -49,7 +49,7 @@ TEST(ChangeDetection, OddWidthFramesNeverGetAColumnPastTheEdge) {
     ASSERT_EQ(rects.size(), 1u);
     EXPECT_EQ(rects[0], (ChangedRect{0, 0, 640, 10}));
     // A whole-frame change covers exactly width × height, which is what makes a key image.
-    EXPECT_EQ(rects[0].area(), 641LL * 11);
+    EXPECT_EQ(rects[0].area(), std::size_t(641) * 11);
 }
 
 TEST(ChangeDetection, EveryChangedPixelIsCoveredInsideTheFrame) {
