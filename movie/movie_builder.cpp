@@ -138,7 +138,9 @@ private:
     std::unique_ptr<Progress> progress_;
     BuildResult result_;
 
-    int width_ = 0, height_ = 0; // output size = content size
+    int width_ = 0, height_ = 0; // output size W' x H'; the content fills it at (0, 0)
+    // Output pixels per project frame pixel (pointer positions, zoom rectangles).
+    double scaleX_ = 1.0, scaleY_ = 1.0;
     int twips_ = 20;
     int frameRate_ = 20;
     double msPerFrame_ = 50;
@@ -468,6 +470,12 @@ BuildResult Run::run() {
         result_.error = "The project has no frames to publish.";
         return result_;
     }
+    if (options_.outputWidth > 0 && options_.outputHeight > 0) {
+        width_ = options_.outputWidth;
+        height_ = options_.outputHeight;
+    }
+    scaleX_ = double(width_) / project_.frameWidth;
+    scaleY_ = double(height_) / project_.frameHeight;
     if (!checkWritable()) return result_;
 
     progress_ = prompts_.progress("Tavlo");
