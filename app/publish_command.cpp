@@ -16,10 +16,14 @@ namespace tavlo {
 namespace {
 
 const char* kPublishUsage =
-    "Usage: tavlo publish PROJECT.tavlo [-o OUT.swf] [--no-compress] [--quality Q]\n"
-    "                     [--frame-rate FPS] [--from N]\n"
-    "Builds the Flash movie of the project (OUT.swf, its information text beside it).\n"
-    "Without -o the movie goes beside the project, named after it. --from starts at frame N.\n";
+    "Usage: tavlo publish PROJECT.tavlo [-o OUT.swf] [--no-compress] [--quality Q] [--colours N]\n"
+    "                     [--frame-rate FPS] [--size WxH] [--start-button] [--from N]\n"
+    "                     [--info-picture FILE] [--info-link URL]\n"
+    "Builds the Flash movie of the project (OUT.swf, its information text beside it) with the\n"
+    "options stored in the project; the switches change them for this build.\n"
+    "Without -o the movie goes beside the project, named after it. --from starts at frame N.\n"
+    "--colours 0 is true colour; --size resizes the movie; --info-picture shows the\n"
+    "information panel with that picture (a click on it opens --info-link).\n";
 
 int failPublish(const std::string& text, int code = 1) {
     std::fprintf(stderr, "tavlo publish: %s\n", text.c_str());
@@ -34,13 +38,20 @@ bool number(const std::string& s, int lo, int hi, int& out) {
     return true;
 }
 
+// "1280x720" → 1280, 720.
+bool size(const std::string& s, int& w, int& h) {
+    const std::size_t x = s.find('x');
+    return x != std::string::npos && number(s.substr(0, x), 16, 8000, w) && number(s.substr(x + 1), 16, 8000, h);
+}
+
 int runPublish(const std::vector<std::string>& args) {
     std::string path, out;
-    movie::MovieOptions options;
+    std::vector<movie::OptionEdits> edits; // the switches, applied over the project's options
     int from = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
+        int v = 0, w = 0, h = 0;
         if (a == "--help" || a == "-h") {
             std::printf("%s", kPublishUsage);
             return 0;
@@ -48,13 +59,36 @@ int runPublish(const std::vector<std::string>& args) {
             if (!hasValue) return failPublish("-o needs a file name", 2);
             out = args[++i];
         } else if (a == "--no-compress") {
-            options.compress = false;
+            edits.push_back([](movie::MovieOptions& o) { o.compress = false; });
+        } else if (a == "--start-button") {
+            edits.push_back([](movie::MovieOptions& o) { o.startButton = true; });
         } else if (a == "--quality") {
-            if (!hasValue || !number(args[++i], 0, 100, options.jpegQuality))
-                return failPublish("--quality takes 0 to 100", 2);
+            if (!hasValue || !number(args[++i], 0, 100, v)) return failPublish("--quality takes 0 to 100", 2);
+            edits.push_back([v](movie::MovieOptions& o) { o.jpegQuality = v; });
+        } else if (a == "--colours") {
+            if (!hasValue || !number(args[++i], 0, 32768, v) || (v > 0 && v < 16))
+                return failPublish("--colours takes 0 (true colour) or 16 to 32768", 2);
+            edits.push_back([v](movie::MovieOptions& o) { o.maximumColours = v; });
         } else if (a == "--frame-rate") {
-            if (!hasValue || !number(args[++i], 1, 120, options.frameRate))
-                return failPublish("--frame-rate takes 1 to 120", 2);
+            if (!hasValue || !number(args[++i], 1, 120, v)) return failPublish("--frame-rate takes 1 to 120", 2);
+            edits.push_back([v](movie::MovieOptions& o) { o.frameRate = v; });
+        } else if (a == "--size") {
+            if (!hasValue || !size(args[++i], w, h))
+                return failPublish("--size takes WIDTHxHEIGHT, each 16 to 8000", 2);
+            edits.push_back([w, h](movie::MovieOptions& o) {
+                o.outputWidth = w;
+                o.outputHeight = h;
+            });
+        } else if (a == "--info-picture" || a == "--info-link") {
+            if (!hasValue) return failPublish(a + " needs a value", 2);
+            const std::string value = args[++i];
+            if (a == "--info-picture")
+                edits.push_back([value](movie::MovieOptions& o) {
+                    o.informationBox = true;
+                    o.informationPicture = value;
+                });
+            else
+                edits.push_back([value](movie::MovieOptions& o) { o.informationLink = value; });
         } else if (a == "--from") {
             if (!hasValue || !number(args[++i], 1, 1 << 30, from))
                 return failPublish("--from takes a frame number", 2);
@@ -65,19 +99,21 @@ int runPublish(const std::vector<std::string>& args) {
         }
     }
     if (path.empty()) return failPublish("usage: tavlo publish PROJECT.tavlo [-o OUT.swf]", 2);
-    // The advanced options that the movie reads.
+    // The advanced options that the movie reads, then the switches.
     AppConfig config;
     Paths paths(Environment::fromProcess());
     if (std::string file = paths.findSettingsFile("config.txt"); !file.empty()) readConfigFile(file, config);
-    movie::applyConfig(config, options);
+    const auto adjust = [&](movie::MovieOptions& o) {
+        movie::applyConfig(config, o);
+        for (const auto& e : edits) e(o);
+    };
 
     CliPrompts cli;
     CliPrompts::catchInterrupt();
     movie::BuildRequest request;
     request.outputPath = out;
-    request.options = options;
     request.startFrame = from;
-    const movie::BuildResult r = movie::publishProjectFile(path, request, cli);
+    const movie::BuildResult r = movie::publishProjectFile(path, request, cli, adjust);
     if (r.outcome == movie::BuildResult::Outcome::Failed ||
         r.outcome == movie::BuildResult::Outcome::Cancelled)
         return failPublish(trimForTerminal(r.error));

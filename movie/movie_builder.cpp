@@ -5,6 +5,7 @@
 #include "movie/movie_compression.h"
 #include "movie/movie_palette.h"
 #include "movie/movie_times.h"
+#include "movie/picture_scaling.h"
 #include "movie/region_encoder.h"
 #include "movie/region_finder.h"
 #include "platform/paths.h"
@@ -151,6 +152,8 @@ private:
     std::unique_ptr<RegionEncoder> encoder_;
     std::unique_ptr<RegionFinder> finder_;
     project::PixelBuffer picture_, current_, previous_;
+    project::PixelBuffer resized_; // the picture at the output size, when that differs
+    PictureScaler scaler_;
     MoviePalette palette_; // palette mode only
     project::PixelBuffer next_;
     std::future<bool> pending_;
@@ -304,16 +307,20 @@ void Run::emitPicture(int index, bool whole) {
     const bool painted = fetchPicture(index);
     prefetch(index + 1);
     if (painted) {
-        // The picture goes into the output buffer at the content offset (0, 0).
-        const int w = std::min(picture_.width, width_), h = std::min(picture_.height, height_);
+        // The picture goes into the output buffer at the content offset (0, 0), resized when the
+        // movie has a size of its own.
+        const project::PixelBuffer* shown = &picture_;
+        if (picture_.width != width_ || picture_.height != height_) {
+            if (resized_.width != width_ || resized_.height != height_)
+                resized_ = project::PixelBuffer(width_, height_);
+            scaler_.scale(picture_, resized_);
+            shown = &resized_;
+        }
         if (palette_.empty()) {
-            for (int y = 0; y < h; ++y) std::copy_n(picture_.row(y), w, current_.row(y));
+            std::copy(shown->pixels.begin(), shown->pixels.end(), current_.pixels.begin());
         } else {
-            for (int y = 0; y < h; ++y) {
-                const std::uint32_t* src = picture_.row(y);
-                std::uint32_t* dst = current_.row(y);
-                for (int x = 0; x < w; ++x) dst[x] = palette_.map(src[x]);
-            }
+            for (std::size_t i = 0; i < current_.pixels.size(); ++i)
+                current_.pixels[i] = palette_.map(shown->pixels[i]);
         }
     }
     const Region all{0, 0, width_ - 1, height_ - 1};

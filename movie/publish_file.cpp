@@ -1,5 +1,6 @@
 #include "movie/publish_file.h"
 
+#include "movie/project_options.h"
 #include "project/frame_store.h"
 #include "project/project_file.h"
 
@@ -18,7 +19,8 @@ std::string moviePathFor(const std::string& projectPath) {
     return out + ".swf";
 }
 
-BuildResult publishProjectFile(const std::string& projectPath, BuildRequest request, UiPrompts& prompts) {
+BuildResult publishProjectFile(const std::string& projectPath, BuildRequest request, UiPrompts& prompts,
+                               const OptionEdits& edits) {
     BuildResult failed;
     project::Project p;
     project::LoadOptions o;
@@ -27,6 +29,8 @@ BuildResult publishProjectFile(const std::string& projectPath, BuildRequest requ
         failed.error = "cannot open " + projectPath;
         return failed;
     }
+    request.options = movieOptionsOf(p);
+    if (edits) edits(request.options);
     project::FrameStore store(p);
     if (!store.open(failed.error)) return failed;
     StoreFrameSource recorded(store);

@@ -1,7 +1,9 @@
 #pragma once
 // The per-project option values of the settings dialogs, as the project file's trailer and its
 // settings block hold them. Groups whose meaning comes with the features that use them are kept
-// as plain values in stored order, so the file reads and writes them faithfully meanwhile.
+// as plain values in stored order, so the file reads and writes them faithfully meanwhile. The
+// values that the movie reads are named in movie/project_options.h, which also holds their
+// defaults here.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -35,25 +37,25 @@ struct SettingsBlock {
     int capturedTrueColour = 1;                                  // project only
     int soundRecordingOption2 = 0;                               // project only
     std::array<std::array<std::int8_t, 32>, 8> quickMarkNames{}; // project only
-    std::array<int, 3> mouseEffects1{0, 0, 0};
+    std::array<int, 3> mouseEffects1{1, 1, 0};
     std::string editWindowPath;
     int mouseEffect2 = 0;
     std::string recorderText1;
     int recorderValue1 = 0;
     std::string recorderText2;
-    std::array<int, 8> flashEffects{};
+    std::array<int, 8> flashEffects{0, 0, 0, 0, 0, 0, 0xFFFF00, 1};
     int mouseEffect3 = 0;
     int htmlSetting = 0;
     std::array<std::string, 4> soundRecordingTexts{};
     std::array<int, 2> controlBar{};
     std::array<int, 13> soundGroup1{};
-    int flashOutput = 0;
+    int flashOutput = 1;
     std::array<int, 11> soundGroup2{};
     int videoExportValue = 0;
     std::string codecName = "Microsoft Video 1";
     CompressorOptions compressor;
     std::array<int, 2> projectValues{}; // project only
-    std::array<int, 5> mixed{};
+    std::array<int, 5> mixed{0, 0, 0, 12, 2};
     std::array<int, 4> executable{};
     std::array<std::string, 2> executableTexts{};
     LanguageList languages;
@@ -102,7 +104,7 @@ struct PublishSettings {
     std::array<int, 3> controlBar1{};
     std::array<int, 5> item26{}; // recorder, Flash effects, (a constant 0), frame canvas, recorder
     long long recorderValue3 = 0;
-    std::array<int, 2> flashEffects3{};
+    std::array<int, 2> flashEffects3{0, 90};
     std::string projectFolder;
     int advancedOption1 = 0;
     std::array<int, 3> studioScrollBars{};

@@ -494,9 +494,9 @@ void RecorderWindow::onWorker(const std::function<void()>& work) {
 
 void RecorderWindow::createMovie(const std::string& projectPath) {
     movie::BuildRequest request;
-    movie::applyConfig(app_.config(), request.options);
     movie::BuildResult result;
-    onWorker([&] { result = movie::publishProjectFile(projectPath, request, prompts_); });
+    const auto config = [this](movie::MovieOptions& o) { movie::applyConfig(app_.config(), o); };
+    onWorker([&] { result = movie::publishProjectFile(projectPath, request, prompts_, config); });
     if (result.outcome == movie::BuildResult::Outcome::Failed ||
         result.outcome == movie::BuildResult::Outcome::Cancelled) {
         if (!result.error.empty()) prompts_.message(result.error, "Tavlo 错误", Icon::Error);

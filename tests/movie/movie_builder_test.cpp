@@ -356,3 +356,27 @@ TEST(InformationText, ListsTheTranscriptAfterTheFigures) {
 
 } // namespace
 } // namespace tavlo::movie
+
+namespace tavlo::movie {
+namespace {
+
+TEST_F(MovieBuilderTest, AResizedMovieHasTheOutputSizeAndScaledPictures) {
+    makeProject(64, 48, {50, 50});
+    MovieOptions o;
+    o.outputWidth = 128;
+    o.outputHeight = 96;
+    Built b = build(o);
+    ASSERT_EQ(b.result.outcome, BuildResult::Outcome::Written) << b.result.error;
+    EXPECT_EQ(b.file.header.frameSize.xMax.value, 128 * 20);
+    EXPECT_EQ(b.file.header.frameSize.yMax.value, 96 * 20);
+    // The first picture is one bitmap over the whole output.
+    std::vector<std::pair<int, int>> sizes;
+    for (const swf::Tag& t : b.file.tags)
+        if (const auto* d = t.as<swf::DefineBitsLossless>()) sizes.push_back({d->width, d->height});
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes[0], (std::pair{128, 96}));
+    EXPECT_EQ(test::yaswfpProblems(b.result.files.movie), "");
+}
+
+} // namespace
+} // namespace tavlo::movie
