@@ -8,6 +8,7 @@
 #include "movie/picture_scaling.h"
 #include "movie/region_encoder.h"
 #include "movie/region_finder.h"
+#include "movie/start_button.h"
 #include "platform/paths.h"
 #include "project/text_convert.h"
 #include "swf/clip.h"
@@ -154,6 +155,7 @@ private:
     project::PixelBuffer picture_, current_, previous_;
     project::PixelBuffer resized_; // the picture at the output size, when that differs
     PictureScaler scaler_;
+    StartButton startButton_;
     MoviePalette palette_; // palette mode only
     project::PixelBuffer next_;
     std::future<bool> pending_;
@@ -568,6 +570,17 @@ BuildResult Run::run() {
             sf.addStep(
                 SetVariableStep("/control:playing_movie", k == 0 ? "../" : segmentName("../movie%5.5d", k)));
             sf.addStep(SetVariableStep("/control:start_frame", k == 0 ? 0 : s.start));
+        }
+        // 7. The movie waits behind a play button at its first picture (not at later segments,
+        // which would stop it again every 4000 frames).
+        if (firstPicture_ && options_.startButton) {
+            StartButtonRequest b;
+            b.width = width_;
+            b.height = height_;
+            b.twipsPerPixel = twips_;
+            b.colour = options_.buttonColour;
+            b.frame = first - current().start;
+            startButton_ = placeStartButton(ctx_, *current().timeline, b);
         }
         firstPicture_ = segmentFresh_ = false;
 

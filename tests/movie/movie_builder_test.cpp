@@ -380,3 +380,37 @@ TEST_F(MovieBuilderTest, AResizedMovieHasTheOutputSizeAndScaledPictures) {
 
 } // namespace
 } // namespace tavlo::movie
+
+namespace tavlo::movie {
+namespace {
+
+TEST_F(MovieBuilderTest, AStartButtonHoldsTheMovieAtItsFirstFrame) {
+    makeProject(320, 240, {50, 50});
+    MovieOptions o;
+    o.startButton = true;
+    Built b = build(o);
+    ASSERT_EQ(b.result.outcome, BuildResult::Outcome::Written) << b.result.error;
+    const auto frames = frameStrings(b.file.tags);
+    ASSERT_GT(frames.size(), 2u);
+    EXPECT_TRUE(has(frames[0], "/control:playing") && has(frames[0], "<stop>"));
+    std::vector<const swf::DefineButton2*> buttons;
+    for (const swf::Tag& t : b.file.tags)
+        if (const auto* d = t.as<swf::DefineButton2>()) buttons.push_back(d);
+    ASSERT_EQ(buttons.size(), 1u);
+    ASSERT_EQ(buttons[0]->conditions.size(), 1u);
+    EXPECT_EQ(buttons[0]->conditions[0].conditions, 0x08); // released over the button
+    // Its pictures are PNG data, made 64 pixels wide for a 320 x 240 movie.
+    int pngs = 0;
+    for (const swf::Tag& t : b.file.tags)
+        if (const auto* j = t.as<swf::DefineBitsJpeg2>()) {
+            const auto& data = j->data.bytes;
+            pngs += data.size() > 8 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G';
+        }
+    EXPECT_EQ(pngs, 2);
+    EXPECT_EQ(test::yaswfpProblems(b.result.files.movie), "");
+    // Without the option there is none.
+    EXPECT_FALSE(has(frameStrings(build({}, "plain.swf").file.tags)[0], "<stop>"));
+}
+
+} // namespace
+} // namespace tavlo::movie
