@@ -44,6 +44,8 @@ void SwfButton::place(FrameTags& tags, SwfMovie& timeline) {
             r.hitTest = i == 3;
             r.characterId = uint16_t(states_[size_t(i)]->characterId);
             r.depth = 1;
+            // A state drawn in pixel units carries its scale to twips, as a placement would.
+            if (states_[size_t(i)]->hasMatrix()) r.matrix = states_[size_t(i)]->matrix();
             d.records.push_back(r);
         }
         for (int i = 0; i <= current_; ++i)

@@ -244,6 +244,18 @@ TEST_F(MovieTest, SharedButtonStateIsDefinedOnce) {
     EXPECT_EQ(tagsOf<PlaceObject2>(f.tags).size(), 3u);
 }
 
+TEST_F(MovieTest, ButtonStatesKeepTheirScale) {
+    SwfMovie movie(ctx);
+    SwfRectangle pixels(ctx, 0, 0, 9, 9), plain(ctx, 0, 0, 99, 99);
+    pixels.scale(20 << 16, 20 << 16); // drawn in pixels, shown in twips
+    SwfButton b(ctx, pixels, plain, pixels, pixels);
+    movie.frame(0).place(b);
+    auto buttons = tagsOf<DefineButton2>(saved(movie).tags);
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(buttons[0].records[0].matrix, pixels.matrix());
+    EXPECT_EQ(buttons[0].records[1].matrix, Matrix{});
+}
+
 TEST_F(MovieTest, ButtonInAnotherTimelineIsDefinedAgain) {
     SwfMovie movie(ctx), body(ctx);
     SwfRectangle s(ctx, 0, 0, 99, 99);
