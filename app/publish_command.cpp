@@ -18,12 +18,11 @@ namespace {
 const char* kPublishUsage =
     "Usage: tavlo publish PROJECT.tavlo [-o OUT.swf] [--no-compress] [--quality Q] [--colours N]\n"
     "                     [--frame-rate FPS] [--size WxH] [--start-button] [--from N]\n"
-    "                     [--info-picture FILE] [--info-link URL]\n"
     "Builds the Flash movie of the project (OUT.swf, its information text beside it) with the\n"
     "options stored in the project; the switches change them for this build.\n"
     "Without -o the movie goes beside the project, named after it. --from starts at frame N.\n"
-    "--colours 0 is true colour; --size resizes the movie; --info-picture shows the\n"
-    "information panel with that picture (a click on it opens --info-link).\n";
+    "--colours 0 is true colour; --size resizes the movie; --start-button holds it behind\n"
+    "a play button.\n";
 
 int failPublish(const std::string& text, int code = 1) {
     std::fprintf(stderr, "tavlo publish: %s\n", text.c_str());
@@ -79,16 +78,6 @@ int runPublish(const std::vector<std::string>& args) {
                 o.outputWidth = w;
                 o.outputHeight = h;
             });
-        } else if (a == "--info-picture" || a == "--info-link") {
-            if (!hasValue) return failPublish(a + " needs a value", 2);
-            const std::string value = args[++i];
-            if (a == "--info-picture")
-                edits.push_back([value](movie::MovieOptions& o) {
-                    o.informationBox = true;
-                    o.informationPicture = value;
-                });
-            else
-                edits.push_back([value](movie::MovieOptions& o) { o.informationLink = value; });
         } else if (a == "--from") {
             if (!hasValue || !number(args[++i], 1, 1 << 30, from))
                 return failPublish("--from takes a frame number", 2);

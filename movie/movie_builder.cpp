@@ -1,6 +1,7 @@
 #include "movie/movie_builder.h"
 
 #include "core/file_util.h"
+#include "movie/info_panel.h"
 #include "movie/information_text.h"
 #include "movie/movie_compression.h"
 #include "movie/movie_palette.h"
@@ -42,6 +43,7 @@ constexpr uint16_t kBackgroundDepth = 1;
 constexpr uint16_t kRegionDepth = 2;
 constexpr uint16_t kSegmentClipDepth = 65000;
 constexpr uint16_t kControlDepth = 65502;
+constexpr uint16_t kInfoBoxDepth = 65503;
 
 // SetProperty indexes.
 constexpr int kX = 0, kY = 1, kXScale = 2, kYScale = 3, kHighQuality = 16, kQuality = 19;
@@ -156,6 +158,7 @@ private:
     project::PixelBuffer resized_; // the picture at the output size, when that differs
     PictureScaler scaler_;
     StartButton startButton_;
+    InfoPanel infoPanel_;
     MoviePalette palette_; // palette mode only
     project::PixelBuffer next_;
     std::future<bool> pending_;
@@ -645,6 +648,25 @@ BuildResult Run::run() {
     control.depth = kControlDepth;
     segments_[0].timeline->frame(0).place(control);
     placeSegments();
+    // 8. The information panel, which the control bar's information button plays.
+    if (options_.informationBox) {
+        SwfMovie& body = makeTimeline();
+        body.width = segments_[0].timeline->width;
+        body.height = segments_[0].timeline->height;
+        body.frameRate = frameRate_;
+        InfoPanelRequest r;
+        r.width = width_;
+        r.height = height_;
+        r.twipsPerPixel = twips_;
+        r.msPerFrame = msPerFrame_;
+        r.picturePath = options_.informationPicture;
+        r.link = options_.informationLink;
+        r.target = options_.informationTarget;
+        infoPanel_ = buildInfoPanel(ctx_, body, r);
+        auto& box = make<swf::SwfClip>(ctx_, body, "infobox");
+        box.depth = kInfoBoxDepth;
+        segments_[0].timeline->frame(0).place(box);
+    }
 
     result_.swfFrames = swfFrame_;
     result_.segments = int(segments_.size());
