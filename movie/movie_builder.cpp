@@ -6,6 +6,7 @@
 #include "movie/movie_compression.h"
 #include "movie/movie_palette.h"
 #include "movie/movie_times.h"
+#include "movie/palette_sampling.h"
 #include "movie/picture_scaling.h"
 #include "movie/region_encoder.h"
 #include "movie/region_finder.h"
@@ -511,8 +512,13 @@ BuildResult Run::run() {
     encoder_ = std::make_unique<RegionEncoder>(ctx_, twips_, options_.jpegQuality);
     finder_ = std::make_unique<RegionFinder>(options_.granularity, width_, height_);
     // Palette mode maps every pixel to the movie palette before it is compared or encoded.
-    if (options_.maximumColours > 0)
-        palette_.build(project_.colourHistogram, options_.maximumColours, &prompts_);
+    if (options_.maximumColours > 0) {
+        std::vector<std::uint32_t> histogram = project_.colourHistogram;
+        const auto used = std::count_if(histogram.begin(), histogram.end(), [](std::uint32_t c) { return c; });
+        if (used < options_.maximumColours && hasCarriedEdits(project_))
+            sampleRenderedColours(project_, source_, histogram, progress_.get());
+        palette_.build(histogram, options_.maximumColours, &prompts_);
+    }
     const std::uint32_t background =
         palette_.empty() ? options_.background : palette_.map(options_.background);
     current_ = project::PixelBuffer(width_, height_, background);
