@@ -156,8 +156,7 @@ private:
     std::unique_ptr<RegionEncoder> encoder_;
     std::unique_ptr<RegionFinder> finder_;
     project::PixelBuffer picture_, current_, previous_;
-    project::PixelBuffer resized_; // the picture at the output size, when that differs
-    PictureScaler scaler_;
+    PictureScaler scaler_; // the picture at the output size, when that differs
     StartButton startButton_;
     InfoPanel infoPanel_;
     MoviePalette palette_; // palette mode only
@@ -316,12 +315,7 @@ void Run::emitPicture(int index, bool whole) {
         // The picture goes into the output buffer at the content offset (0, 0), resized when the
         // movie has a size of its own.
         const project::PixelBuffer* shown = &picture_;
-        if (picture_.width != width_ || picture_.height != height_) {
-            if (resized_.width != width_ || resized_.height != height_)
-                resized_ = project::PixelBuffer(width_, height_);
-            scaler_.scale(picture_, resized_);
-            shown = &resized_;
-        }
+        if (picture_.width != width_ || picture_.height != height_) shown = &scaler_.scale(picture_, width_, height_);
         if (palette_.empty()) {
             std::copy(shown->pixels.begin(), shown->pixels.end(), current_.pixels.begin());
         } else {

@@ -11,8 +11,10 @@ namespace tavlo::movie {
 
 class PictureScaler {
 public:
-    // Paints `in` into `out` at out's size (out must already have its size).
-    void scale(const project::PixelBuffer& in, project::PixelBuffer& out);
+    // `in` at width x height. Successive pictures of one size are worked out only where their
+    // rows changed (a recording mostly changes a few lines a frame); the result stays valid
+    // until the next call.
+    const project::PixelBuffer& scale(const project::PixelBuffer& in, int width, int height);
 
     struct Taps {
         std::vector<int> first, count; // per output column/row: first source index, number of taps
@@ -22,8 +24,11 @@ public:
 
 private:
     Taps columns_, rows_;
+    project::PixelBuffer last_, out_; // the previous input and its result
+    bool valid_ = false;
     std::vector<std::uint32_t> across_; // horizontally scaled rows, out width x in height
-    std::vector<std::uint32_t> sums_;   // one output row's channel sums
+    std::vector<std::uint64_t> redBlue_; // one output row's channel sums
+    std::vector<std::uint32_t> green_;
 };
 
 } // namespace tavlo::movie
