@@ -3,6 +3,7 @@
 #include "movie/information_text.h"
 #include "movie/movie_builder.h"
 #include "movie/movie_compression.h"
+#include "tests/movie/generated_project.h"
 #include "tests/support/recording_prompts.h"
 #include "tests/support/temp_home.h"
 #include "tests/swf/swf_test_util.h"
@@ -54,18 +55,7 @@ protected:
     project::Project project;
 
     // `times` are display times in 1/100 s; a frame of time 0 is a stop frame.
-    void makeProject(int w, int h, std::vector<int> times) {
-        project.frameWidth = w;
-        project.frameHeight = h;
-        project::CaptureContext c;
-        c.width = w;
-        c.height = h;
-        for (int t : times) {
-            project::FrameNode& f = project.appendCapturedFrame(c);
-            f.frame.displayTime = t;
-            f.frame.recordedTime = t == 0 ? 50 : t;
-        }
-    }
+    void makeProject(int w, int h, std::vector<int> times) { test::addFrames(project, w, h, times); }
     Built build(MovieOptions options = {}, const std::string& name = "movie.swf") {
         PaintedFrames frames(project.frameWidth, project.frameHeight);
         BuildRequest request;
@@ -354,12 +344,6 @@ TEST(InformationText, ListsTheTranscriptAfterTheFigures) {
               "\r\n\r\nHello\r\n世界\r\n");
 }
 
-} // namespace
-} // namespace tavlo::movie
-
-namespace tavlo::movie {
-namespace {
-
 TEST_F(MovieBuilderTest, AResizedMovieHasTheOutputSizeAndScaledPictures) {
     makeProject(64, 48, {50, 50});
     MovieOptions o;
@@ -377,12 +361,6 @@ TEST_F(MovieBuilderTest, AResizedMovieHasTheOutputSizeAndScaledPictures) {
     EXPECT_EQ(sizes[0], (std::pair{128, 96}));
     EXPECT_EQ(test::yaswfpProblems(b.result.files.movie), "");
 }
-
-} // namespace
-} // namespace tavlo::movie
-
-namespace tavlo::movie {
-namespace {
 
 TEST_F(MovieBuilderTest, AStartButtonHoldsTheMovieAtItsFirstFrame) {
     makeProject(320, 240, {50, 50});

@@ -2,6 +2,7 @@
 // the frame picture resized, at the movie's size.
 #include "movie/movie_builder.h"
 #include "movie/picture_scaling.h"
+#include "tests/movie/generated_project.h"
 #include "tests/support/recording_prompts.h"
 #include "tests/support/temp_home.h"
 #include "tests/swf/swf_test_util.h"
@@ -34,13 +35,7 @@ TEST(ResizeE2e, RufflePlaysTheResizedPictures) {
     test::TempHome home;
     test::RecordingPrompts prompts;
     project::Project project;
-    project.frameWidth = 640;
-    project.frameHeight = 480;
-    project::CaptureContext c;
-    c.width = 640;
-    c.height = 480;
-    project::FrameNode& f = project.appendCapturedFrame(c);
-    f.frame.displayTime = f.frame.recordedTime = 0; // a stop frame: the picture stays
+    test::addFrames(project, 640, 480, {0}); // a stop frame: the picture stays
     Desktop frames;
     BuildRequest request;
     request.outputPath = home.path("small.swf");

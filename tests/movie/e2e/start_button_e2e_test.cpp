@@ -1,6 +1,7 @@
 // A movie that starts behind its play button, played in Ruffle: the button shows over the first
 // picture, the movie waits, and a click on the button plays it on.
 #include "movie/movie_builder.h"
+#include "tests/movie/generated_project.h"
 #include "tests/support/recording_prompts.h"
 #include "tests/support/temp_home.h"
 #include "tests/swf/swf_test_util.h"
@@ -28,15 +29,7 @@ TEST(StartButtonE2e, TheMovieWaitsUntilTheButtonIsClicked) {
     test::TempHome home;
     test::RecordingPrompts prompts;
     project::Project project;
-    project.frameWidth = 320;
-    project.frameHeight = 240;
-    project::CaptureContext c;
-    c.width = 320;
-    c.height = 240;
-    for (int t : {100, 300}) {
-        project::FrameNode& f = project.appendCapturedFrame(c);
-        f.frame.displayTime = f.frame.recordedTime = t;
-    }
+    test::addFrames(project, 320, 240, {100, 300});
     TwoPictures frames;
     BuildRequest request;
     request.outputPath = home.path("button.swf");
