@@ -45,6 +45,8 @@ struct MovieOptions {
     std::uint32_t clickFlashColour = 0xFF0000;
     // Control-bar button colour, which tints the start button.
     std::uint32_t buttonColour = 0xC2FFFF;
+    // The colour that frame effects fade from and to and that the sweeping highlight shows, 0x00RRGGBB.
+    std::uint32_t effectColour = 0x000000;
 };
 
 // The movie palette quality presets of the creation options.
