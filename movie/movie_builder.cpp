@@ -1,6 +1,8 @@
 #include "movie/movie_builder.h"
 
 #include "core/file_util.h"
+#include "movie/click_flash.h"
+#include "movie/frame_effects.h"
 #include "movie/info_panel.h"
 #include "movie/information_text.h"
 #include "movie/movie_compression.h"
@@ -8,9 +10,11 @@
 #include "movie/movie_times.h"
 #include "movie/palette_sampling.h"
 #include "movie/picture_scaling.h"
+#include "movie/pointer_placement.h"
 #include "movie/region_encoder.h"
 #include "movie/region_finder.h"
 #include "movie/start_button.h"
+#include "movie/transitions.h"
 #include "platform/paths.h"
 #include "project/text_convert.h"
 #include "swf/clip.h"
@@ -21,6 +25,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -155,6 +160,15 @@ private:
     std::vector<std::unique_ptr<SwfMovie>> timelines_; // clip bodies that are not segments
     std::unique_ptr<RegionEncoder> encoder_;
     std::unique_ptr<RegionFinder> finder_;
+    // Frame effects, transitions, the pointer and the click flash.
+    Stage stage() { return Stage{*current().timeline, current().start, &current().placements}; }
+    void buildPointerLayers();
+    void closeMovie();
+    std::unique_ptr<FrameEffects> effects_;
+    std::unique_ptr<Transitions> transitions_;
+    PointerLayers pointerLayers_;
+    std::unique_ptr<PointerPlacement> pointer_;
+    std::unique_ptr<ClickFlash> clickFlash_;
     project::PixelBuffer picture_, current_, previous_;
     PictureScaler scaler_; // the picture at the output size, when that differs
     StartButton startButton_;
@@ -256,21 +270,78 @@ void Run::endSegment() {
     s.shown.clear();
 }
 
+// Step "准备输出": the pointer layers of every pointer shape, the click flash, and the effects and
+// transitions of the run.
+void Run::buildPointerLayers() {
+    effects_ = std::make_unique<FrameEffects>(ctx_, width_, height_, twips_, msPerFrame_, options_.effectColour);
+    transitions_ = std::make_unique<Transitions>(ctx_, width_, height_, twips_, options_.background,
+                                                 options_.zoomInAtStart, options_.fadeInAtStart,
+                                                 options_.zoomOutAtEnd, options_.fadeOutAtEnd);
+    PointerLayerOptions o;
+    o.twipsPerPixel = twips_;
+    o.scaleX = scaleX_;
+    o.scaleY = scaleY_;
+    o.shadow = options_.pointerShadow;
+    o.halo = options_.pointerHalo;
+    o.haloColour = options_.haloColour;
+    if (options_.showPointer) {
+        auto shown = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+        pointerLayers_.build(ctx_, project_.pointerShapes, o, [&](int k, int n) {
+            const auto now = std::chrono::steady_clock::now();
+            if (progress_ && (now - shown >= std::chrono::milliseconds(500) || k == n)) {
+                progress_->setPercent(k * 100 / n);
+                shown = now;
+            }
+        });
+    }
+    PointerRules rules;
+    rules.showPointer = options_.showPointer;
+    rules.shadow = options_.pointerShadow;
+    rules.halo = options_.pointerHalo;
+    rules.showHiddenActivity = options_.showHiddenActivity;
+    pointer_ = std::make_unique<PointerPlacement>(pointerLayers_, rules, twips_, scaleX_, scaleY_, msPerFrame_);
+    if (options_.clickFlash)
+        clickFlash_ = std::make_unique<ClickFlash>(ctx_, options_.clickFlashSize, options_.clickFlashColour,
+                                                   twips_, scaleX_, scaleY_);
+}
+
+// The closing transition over the last picture.
+void Run::closeMovie() {
+    if (!transitions_->closingOn()) return;
+    std::unique_ptr<swf::SwfRectangle> picture;
+    if (options_.zoomOutAtEnd) {
+        // An encoder of its own: the last picture is neither taken from nor kept for reuse.
+        RegionEncoder once(ctx_, twips_, options_.jpegQuality);
+        const Region all{0, 0, width_ - 1, height_ - 1};
+        picture = once.encode(current_.pixels.data(), previous_.pixels.data(), width_, all, false).shape;
+    }
+    Stage st = stage();
+    swfFrame_ += transitions_->runClosing(st, picture.get(), width_, height_, swfFrame_);
+    if (picture) objects_.push_back(std::move(picture));
+    localFrame(current(), swfFrame_ - 1);
+}
+
 void Run::placeRegion(EncodedRegion& e, const Region& r) {
     Segment& s = current();
     swf::SwfShape* shape = e.shape.get();
     objects_.push_back(std::move(e.shape));
     shape->depth = kRegionDepth;
-    swf::SwfFrame& f = localFrame(s, swfFrame_);
+    // The opening transition or the fade in force decide when the new rectangle is fully shown;
+    // what it covers goes then.
+    Stage st = stage();
+    int shownAt;
+    if (transitions_->openingPending())
+        shownAt = transitions_->placeOpening(st, *shape, r.width(), r.height(), swfFrame_);
+    else
+        shownAt = effects_->placeFadingIn(st, *shape, swfFrame_, segmentFresh_ && !effects_->crossFade());
     if (e.opaque) {
         auto covered = [&](const ShownRegion& old) { return r.contains(old.rect); };
+        swf::SwfFrame& f = localFrame(s, shownAt);
         for (ShownRegion& old : s.shown)
             if (covered(old)) f.remove(*old.shape);
         s.shown.erase(std::remove_if(s.shown.begin(), s.shown.end(), covered), s.shown.end());
     }
     s.shown.push_back({r, shape});
-    f.place(*shape);
-    ++s.placements;
     ++result_.regions;
     switch (e.kind) {
     case EncodedRegion::Kind::Plain:
@@ -325,7 +396,9 @@ void Run::emitPicture(int index, bool whole) {
     }
     const Region all{0, 0, width_ - 1, height_ - 1};
     if (whole) {
-        EncodedRegion e = encoder_->encode(current_.pixels.data(), previous_.pixels.data(), width_, all);
+        // A picture that zooms or fades in keeps its bitmap even when it has one colour.
+        EncodedRegion e = encoder_->encode(current_.pixels.data(), previous_.pixels.data(), width_, all,
+                                           !transitions_->openingPending());
         placeRegion(e, all);
         return;
     }
@@ -524,6 +597,7 @@ BuildResult Run::run() {
     segments_.push_back(std::move(mainSegment));
 
     if (progress_) progress_->step("准备输出");
+    buildPointerLayers();
     const int n = project_.frameCount();
     result_.frameStart.assign(std::size_t(n) + 8, 1);
     std::set<int> followed; // go-to actions in linear play already followed in this run
@@ -557,6 +631,8 @@ BuildResult Run::run() {
         if (node.data.chapterTitle && int(chapters_.size()) < kMaxChapters)
             chapters_.push_back({i + 1, swfFrame_});
 
+        // 3. Transitional fades and cross-fades set how new content fades in.
+        effects_->beginFrame(f);
         // 5. The picture: whole at the first frame of the run and of every segment.
         const int first = swfFrame_;
         if (firstPicture_) {
@@ -564,6 +640,12 @@ BuildResult Run::run() {
             startB = int(std::trunc(f.movieTime * 10.0 / msPerFrame_ - (swfFrame_ - startA)));
         }
         emitPicture(i, firstPicture_ || segmentFresh_);
+        {
+            // The opening transition and a cross-fade take SWF frames of their own.
+            Stage st = stage();
+            swfFrame_ += transitions_->finishOpening(st, first);
+            swfFrame_ += effects_->endFrameImage(f);
+        }
         // 6. The first frame of a segment.
         if (segmentFresh_) {
             Segment& s = current();
@@ -586,21 +668,35 @@ BuildResult Run::run() {
             startButton_ = placeStartButton(ctx_, *current().timeline, b);
         }
         firstPicture_ = segmentFresh_ = false;
+        // 8. Effects 1 and 3, the pointer layers and the click flash from the frame's first SWF frame.
+        {
+            Stage st = stage();
+            effects_->drawOpening(st, f, first);
+            pointer_->emitFrame(st, f, first);
+            if (clickFlash_ && f.clickDown)
+                if (auto at = clickPosition(f, project_.pointerShapes)) clickFlash_->place(st, at->x, at->y, first);
+        }
 
         // 11. A stop frame halts the movie one frame after its picture appears.
-        int minimumEnd = first + 1;
+        int minimumEnd = swfFrame_ + 1;
         if (f.displayTime == 0) {
-            swf::SwfFrame& sf = localFrame(current(), first + 1);
+            swf::SwfFrame& sf = localFrame(current(), swfFrame_ + 1);
             sf.addStep(SetVariableStep("/control:playing", "0"));
             sf.addStep(swf::StopStep());
             sf.closeActions();
-            minimumEnd = first + 2;
+            minimumEnd = swfFrame_ + 2;
         }
         // 13. The frame ends where its movie time plus its display time fall.
         const double d = project_.effectiveDisplayTime(node) / speed;
         int end = startA + int(std::trunc((d + f.movieTime) * 10.0 / msPerFrame_)) - startB;
         if (f.frameEffect == 4) end = int(std::trunc(end - f.frameEffectTime * 10.0 / msPerFrame_));
         swfFrame_ = std::max(end, minimumEnd);
+        // 15. The pointer moves towards its next position and goes at the frame's end; effect 2.
+        {
+            Stage st = stage();
+            pointer_->finishFrame(st, f, first, swfFrame_, project_.effectiveDisplayTime(node) == f.recordedTime);
+            effects_->drawClosing(st, f, swfFrame_, st.start);
+        }
 
         // 16. Frame actions: an extra SWF frame that holds them, wired after the loop.
         const bool goTo = f.actionGoTo && !f.actionLinearPlay;
@@ -633,6 +729,7 @@ BuildResult Run::run() {
     }
 
     if (pending_.valid()) pending_.get();
+    if (!cancelled) closeMovie();
     if (progress_) progress_->step("Creating movie");
     resolveEvents();
     // The control clip: the player's control bar fills its body; without one it still holds the
@@ -674,6 +771,7 @@ BuildResult Run::run() {
 
     const SaveResultPair saved = save();
     if (progress_) progress_->step("处理图像");
+    pointerLayers_.clear();
     if (progress_) progress_->step("处理影片");
     segments_.clear();
     objects_.clear();
