@@ -2,6 +2,8 @@
 // window moving) and, in the same run, the same frames through ffmpeg as an MJPEG SWF and as an
 // H.264 MP4. Counters: frames per second, output bytes, and the ratios against ffmpeg.
 #include "movie/movie_builder.h"
+#include "movie/pointer_layers.h"
+#include "platform/pointer_source.h"
 #include "project/image/pixel_buffer.h"
 
 #include <benchmark/benchmark.h>
@@ -143,5 +145,74 @@ void BM_PublishDesktopRecording(benchmark::State& state) {
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_PublishDesktopRecording)->Unit(benchmark::kSecond)->Iterations(1);
+
+// A 64 x 64 arrow: the shape that pointer layers are built from.
+project::PointerShapeTable arrowTable() {
+    project::PointerShapeTable t;
+    t.present = true;
+    t.width = t.height = 64;
+    project::PointerShape s;
+    s.handle = 1;
+    s.pixels.assign(64 * 64, platform::kPointerTransparent);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x <= y / 2; ++x) s.pixels[std::size_t(y) * 64 + x] = x == 0 || x == y / 2 ? 0 : 0xFFFFFF;
+    t.shapes.push_back(s);
+    return t;
+}
+
+// Picture, shadow and halo of one 64 x 64 pointer, as every publish run builds them.
+void BM_PointerLayers64(benchmark::State& state) {
+    Silent ui;
+    const project::PointerShapeTable table = arrowTable();
+    movie::PointerLayerOptions o;
+    o.halo = o.shadow = true;
+    for (auto _ : state) {
+        swf::SwfContext ctx(ui);
+        movie::PointerLayers layers;
+        layers.build(ctx, table, o);
+        benchmark::DoNotOptimize(layers.find(1, 0));
+    }
+}
+BENCHMARK(BM_PointerLayers64)->Unit(benchmark::kMillisecond);
+
+// The desktop recording again with the pointer moving every frame and pressing every 50 frames:
+// compare tavlo_fps with BM_PublishDesktopRecording's.
+void BM_PublishPointerMotion(benchmark::State& state) {
+    const std::string folder = std::filesystem::temp_directory_path() / "tavlo_movie_bench_pointer";
+    std::filesystem::create_directories(folder);
+    project::Project p;
+    p.frameWidth = kW;
+    p.frameHeight = kH;
+    p.pointerShapes = arrowTable();
+    project::CaptureContext c;
+    c.width = kW;
+    c.height = kH;
+    for (int k = 0; k < kFrames; ++k) {
+        project::FrameNode& f = p.appendCapturedFrame(c);
+        f.frame.displayTime = f.frame.recordedTime = 10; // two SWF frames: the pointer moves between
+        f.frame.pointerHandle = 1;
+        f.frame.pointerX = 200 + k * 2;
+        f.frame.pointerY = 150 + k;
+        f.frame.pointerEndX = std::int16_t(202 + k * 2);
+        f.frame.pointerEndY = std::int16_t(151 + k);
+        f.frame.clickDown = k % 50 == 0;
+    }
+    Silent ui;
+    movie::BuildRequest request;
+    request.outputPath = folder + "/pointer.swf";
+    request.options.pointerHalo = true;
+    double seconds = 0;
+    for (auto _ : state) {
+        SceneFrames frames;
+        auto t0 = std::chrono::steady_clock::now();
+        movie::BuildResult r = movie::buildMovie(p, frames, ui, request);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (r.outcome != movie::BuildResult::Outcome::Written) state.SkipWithError(r.error.c_str());
+    }
+    state.counters["tavlo_fps"] = kFrames / seconds;
+    state.counters["tavlo_bytes"] = double(sizeOf(request.outputPath));
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_PublishPointerMotion)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
