@@ -694,7 +694,9 @@ BuildResult Run::run() {
         // 15. The pointer moves towards its next position and goes at the frame's end; effect 2.
         {
             Stage st = stage();
-            pointer_->finishFrame(st, f, first, swfFrame_, project_.effectiveDisplayTime(node) == f.recordedTime);
+            // A stop frame halts on its second SWF frame: its pointer stays where it was recorded.
+            const bool timed = f.displayTime != 0 && project_.effectiveDisplayTime(node) == f.recordedTime;
+            pointer_->finishFrame(st, f, first, swfFrame_, timed);
             effects_->drawClosing(st, f, swfFrame_, st.start);
         }
 

@@ -104,6 +104,18 @@ TEST_F(PointerMovieTest, ThePointerAndItsShadowShowAtTheRecordedPositionsAndMove
     EXPECT_EQ(withAlpha, 2); // picture and shadow; no halo unless asked
 }
 
+TEST_F(PointerMovieTest, AStopFrameHoldsItsPointerWhereItWasRecorded) {
+    add(50, 10, 8);
+    project::Frame& stop = add(20, 20, 8);
+    stop.displayTime = 0; // halts on its second SWF frame, which must not show a step of the motion
+    stop.pointerEndX = 10;
+    stop.pointerEndY = 8;
+    add(50, 10, 8);
+    const auto at = placedAt(build({}), 20 << 16);
+    EXPECT_TRUE(contains(at, {400, 160}));
+    for (int x : {350, 300, 250}) EXPECT_FALSE(contains(at, {x, 160})) << x;
+}
+
 TEST_F(PointerMovieTest, HiddenAndSwitchedOffPointersAreNotPlaced) {
     add(50, 10, 8).pointerHidden = 1;
     add(50, 30, 8).pointerSystemHidden = 1;
