@@ -18,11 +18,39 @@ namespace {
 const char* kPublishUsage =
     "Usage: tavlo publish PROJECT.tavlo [-o OUT.swf] [--no-compress] [--quality Q] [--colours N]\n"
     "                     [--frame-rate FPS] [--size WxH] [--start-button] [--from N]\n"
+    "                     [--no-pointer] [--no-shadow] [--halo] [--no-click-flash]\n"
+    "                     [--fade-in] [--zoom-in] [--fade-out] [--zoom-out]\n"
     "Builds the Flash movie of the project (OUT.swf, its information text beside it) with the\n"
     "options stored in the project; the switches change them for this build.\n"
     "Without -o the movie goes beside the project, named after it. --from starts at frame N.\n"
     "--colours 0 is true colour; --size resizes the movie; --start-button holds it behind\n"
-    "a play button.\n";
+    "a play button. The pointer shows with its shadow unless switched off; --halo lights it up.\n"
+    "--fade-in/--zoom-in open the movie from the background, --fade-out/--zoom-out close it.\n";
+
+// Switches that set one option of the movie.
+struct OptionSwitch {
+    const char* name;
+    bool movie::MovieOptions::*option;
+    bool value;
+};
+constexpr OptionSwitch kSwitches[] = {
+    {"--no-compress", &movie::MovieOptions::compress, false},
+    {"--start-button", &movie::MovieOptions::startButton, true},
+    {"--no-pointer", &movie::MovieOptions::showPointer, false},
+    {"--no-shadow", &movie::MovieOptions::pointerShadow, false},
+    {"--halo", &movie::MovieOptions::pointerHalo, true},
+    {"--no-click-flash", &movie::MovieOptions::clickFlash, false},
+    {"--fade-in", &movie::MovieOptions::fadeInAtStart, true},
+    {"--zoom-in", &movie::MovieOptions::zoomInAtStart, true},
+    {"--fade-out", &movie::MovieOptions::fadeOutAtEnd, true},
+    {"--zoom-out", &movie::MovieOptions::zoomOutAtEnd, true},
+};
+
+const OptionSwitch* findSwitch(const std::string& a) {
+    for (const OptionSwitch& s : kSwitches)
+        if (a == s.name) return &s;
+    return nullptr;
+}
 
 int failPublish(const std::string& text, int code = 1) {
     std::fprintf(stderr, "tavlo publish: %s\n", text.c_str());
@@ -57,10 +85,8 @@ int runPublish(const std::vector<std::string>& args) {
         } else if (a == "-o") {
             if (!hasValue) return failPublish("-o needs a file name", 2);
             out = args[++i];
-        } else if (a == "--no-compress") {
-            edits.push_back([](movie::MovieOptions& o) { o.compress = false; });
-        } else if (a == "--start-button") {
-            edits.push_back([](movie::MovieOptions& o) { o.startButton = true; });
+        } else if (const OptionSwitch* sw = findSwitch(a)) {
+            edits.push_back([sw](movie::MovieOptions& o) { o.*(sw->option) = sw->value; });
         } else if (a == "--quality") {
             if (!hasValue || !number(args[++i], 0, 100, v)) return failPublish("--quality takes 0 to 100", 2);
             edits.push_back([v](movie::MovieOptions& o) { o.jpegQuality = v; });

@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sys/stat.h>
 #include <thread>
 
@@ -127,6 +128,30 @@ TEST_F(PointerE2e, ThePointerItsShadowAFadeAndAClickFlashPlayInRuffle) {
     std::string error;
     ASSERT_TRUE(store.open(error)) << error;
     const int n = p.frameCount();
+
+    // The command line's switches reach the pointer layers: per shape a picture and a shadow by
+    // default, a halo (radius (32 + 32) / 3) instead of the shadow when asked, nothing without it.
+    {
+        auto layers = [&](const std::string& switches) {
+            const std::string swf = home.path("cli.swf");
+            EXPECT_EQ(test::runCommand(std::string(TAVLO_BINARY) + " publish " + recording + " -o " + swf + " " +
+                                       switches + " >/dev/null"),
+                      0)
+                << switches;
+            std::map<int, int> bySize; // width of the 32-bit bitmaps with alpha -> how many
+            for (const auto& b : test::tagsOf<swf::DefineBitsLossless>(test::parsedFile(swf).tags))
+                if (b.format == 5 && b.alpha) ++bySize[b.width];
+            return bySize;
+        };
+        const int w = p.pointerShapes.width, halo = w + 2 * ((w + p.pointerShapes.height) / 3);
+        const auto plain = layers(""), lit = layers("--halo --no-shadow"), none = layers("--no-pointer");
+        ASSERT_GT(plain.count(w), 0u);
+        EXPECT_EQ(plain.at(w) % 2, 0) << "a picture and a shadow per shape";
+        EXPECT_EQ(plain.count(halo), 0u);
+        ASSERT_GT(lit.count(halo), 0u);
+        EXPECT_EQ(lit.at(w), lit.at(halo));
+        EXPECT_EQ(none.count(w), 0u);
+    }
 
     // The pointer at several recorded positions: each of its opaque pixels shows its colour (within
     // a pixel), and the shadow darkens the picture beside it.
