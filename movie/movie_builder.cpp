@@ -600,6 +600,7 @@ BuildResult Run::run() {
     buildPointerLayers();
     const int n = project_.frameCount();
     result_.frameStart.assign(std::size_t(n) + 8, 1);
+    result_.fadeStart.assign(std::size_t(n) + 8, 0);
     std::set<int> followed; // go-to actions in linear play already followed in this run
     bool truncated = false, cancelled = false;
     const auto& frames = project_.frames();
@@ -697,7 +698,8 @@ BuildResult Run::run() {
             // A stop frame halts on its second SWF frame: its pointer stays where it was recorded.
             const bool timed = f.displayTime != 0 && project_.effectiveDisplayTime(node) == f.recordedTime;
             pointer_->finishFrame(st, f, first, swfFrame_, timed);
-            effects_->drawClosing(st, f, swfFrame_, st.start);
+            if (const int at = effects_->drawClosing(st, f, swfFrame_, st.start); at >= 0)
+                result_.fadeStart[std::size_t(i) + 1] = at;
         }
 
         // 16. Frame actions: an extra SWF frame that holds them, wired after the loop.

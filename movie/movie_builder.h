@@ -55,6 +55,9 @@ struct BuildResult {
     int playbackSeconds = 0;
     int regions = 0, newBitmaps = 0, reusedBitmaps = 0, plainRectangles = 0, skippedRegions = 0;
     std::vector<int> frameStart; // 1-based project frame -> global SWF frame at which it begins
+    // 1-based project frame -> the SWF frame at which its fade out to the effect colour starts (0
+    // for frames without one); a jump to the frame lands there.
+    std::vector<int> fadeStart;
     std::vector<int> segmentStart;
 };
 

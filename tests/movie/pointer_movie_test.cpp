@@ -205,6 +205,10 @@ TEST_F(PointerMovieTest, FrameEffectsDrawColourLayersAndSweepingBands) {
             if (fill.type == swf::FillType::Solid && fill.color.g == 255 && fill.color.r == 0)
                 alphas.push_back(fill.color.a);
     EXPECT_EQ(alphas, (std::vector<int>{255, 192, 128, 64, 0, 127, 255}));
+    // The fade out starts three SWF frames before the third frame ends.
+    EXPECT_EQ(r.fadeStart[3], r.swfFrames - 3);
+    EXPECT_EQ(r.fadeStart[1], 0);
+    EXPECT_EQ(r.fadeStart[2], 0);
 }
 
 } // namespace
