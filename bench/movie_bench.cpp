@@ -100,6 +100,20 @@ public:
     std::optional<std::string> chooseFile(const FileChoice&) override { return std::nullopt; }
 };
 
+// Builds the scene's movie once per iteration; the seconds the last build took.
+double timedBuilds(benchmark::State& state, project::Project& p, const movie::BuildRequest& request) {
+    Silent ui;
+    double seconds = 0;
+    for (auto _ : state) {
+        SceneFrames frames;
+        auto t0 = std::chrono::steady_clock::now();
+        movie::BuildResult r = movie::buildMovie(p, frames, ui, request);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (r.outcome != movie::BuildResult::Outcome::Written) state.SkipWithError(r.error.c_str());
+    }
+    return seconds;
+}
+
 void BM_PublishDesktopRecording(benchmark::State& state) {
     const std::string folder = std::filesystem::temp_directory_path() / "tavlo_movie_bench";
     std::filesystem::create_directories(folder);
@@ -113,17 +127,9 @@ void BM_PublishDesktopRecording(benchmark::State& state) {
         project::FrameNode& f = p.appendCapturedFrame(c);
         f.frame.displayTime = f.frame.recordedTime = 5; // 1/20 s: one SWF frame each
     }
-    Silent ui;
     movie::BuildRequest request;
     request.outputPath = folder + "/desktop.swf";
-    double seconds = 0;
-    for (auto _ : state) {
-        SceneFrames frames;
-        auto t0 = std::chrono::steady_clock::now();
-        movie::BuildResult r = movie::buildMovie(p, frames, ui, request);
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (r.outcome != movie::BuildResult::Outcome::Written) state.SkipWithError(r.error.c_str());
-    }
+    const double seconds = timedBuilds(state, p, request);
     const double tavloBytes = double(sizeOf(request.outputPath));
     state.counters["tavlo_fps"] = kFrames / seconds;
     state.counters["tavlo_bytes"] = tavloBytes;
@@ -197,18 +203,10 @@ void BM_PublishPointerMotion(benchmark::State& state) {
         f.frame.pointerEndY = std::int16_t(151 + k);
         f.frame.clickDown = k % 50 == 0;
     }
-    Silent ui;
     movie::BuildRequest request;
     request.outputPath = folder + "/pointer.swf";
     request.options.pointerHalo = true;
-    double seconds = 0;
-    for (auto _ : state) {
-        SceneFrames frames;
-        auto t0 = std::chrono::steady_clock::now();
-        movie::BuildResult r = movie::buildMovie(p, frames, ui, request);
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (r.outcome != movie::BuildResult::Outcome::Written) state.SkipWithError(r.error.c_str());
-    }
+    const double seconds = timedBuilds(state, p, request);
     state.counters["tavlo_fps"] = kFrames / seconds;
     state.counters["tavlo_bytes"] = double(sizeOf(request.outputPath));
     std::filesystem::remove_all(folder);
