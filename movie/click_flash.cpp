@@ -48,6 +48,8 @@ ClickFlash::ClickFlash(swf::SwfContext& ctx, int size, std::uint32_t colour, int
 
 void ClickFlash::place(Stage& stage, double x, double y, int global) {
     if (!clip_) return;
+    // The earlier press's flash goes (its sprite has stopped, empty); placing it anew restarts it.
+    stage.remove(*clip_, global);
     clip_->move(int(std::trunc(x * twips_ * scaleX_)), int(std::trunc(y * twips_ * scaleY_)));
     stage.place(*clip_, global);
 }

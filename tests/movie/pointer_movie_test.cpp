@@ -135,18 +135,23 @@ TEST_F(PointerMovieTest, HiddenAndSwitchedOffPointersAreNotPlaced) {
 TEST_F(PointerMovieTest, APressFlashesAtTheHotSpot) {
     add(50, 10, 8).clickDown = 1;
     add(50, 10, 8);
+    add(50, 30, 8).clickDown = 1;
     MovieOptions o;
     o.clickFlashSize = 5;
     const swf::SwfFile f = build(o);
-    int flashes = 0;
+    std::vector<std::pair<int, int>> flashes;
+    std::optional<std::uint16_t> flashDepth;
     for (const auto& p : test::tagsOf<swf::PlaceObject2>(f.tags))
         if (p.name && *p.name == "mouseflash") {
-            ++flashes;
             ASSERT_TRUE(p.matrix);
-            EXPECT_EQ(p.matrix->translateX.value, 11 * 20);
-            EXPECT_EQ(p.matrix->translateY.value, 10 * 20);
+            flashes.push_back({p.matrix->translateX.value, p.matrix->translateY.value});
+            if (!flashDepth) flashDepth = p.depth;
         }
-    EXPECT_EQ(flashes, 1);
+    EXPECT_EQ(flashes, (std::vector<std::pair<int, int>>{{11 * 20, 10 * 20}, {31 * 20, 10 * 20}}));
+    // The second press takes the first flash away before it starts its own.
+    int removed = 0;
+    for (const auto& r : test::tagsOf<swf::RemoveObject>(f.tags)) removed += flashDepth && r.depth == *flashDepth;
+    EXPECT_EQ(removed, 1);
     const auto sprites = test::tagsOf<swf::DefineSprite>(f.tags);
     ASSERT_FALSE(sprites.empty());
     bool found = false;
