@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace tavlo::gui {
 
@@ -113,6 +114,7 @@ RecorderWindow::RecorderWindow(Application& app, const CommandLine& commandLine,
         QTimer::singleShot(1, this,
                            [this] { prompts_.message(screenError_, "Tavlo Warning", Icon::Warning); });
     } else if (!commandLine_.recordPath.empty()) {
+        startPending_ = true;
         QTimer::singleShot(1, this, [this] { startRecording(); });
     } else if (!commandLine_.projectPath.empty()) {
         QTimer::singleShot(1, this, [this] { openProject(commandLine_.projectPath); });
@@ -322,7 +324,10 @@ void RecorderWindow::onHotKey(platform::HotKeyId id) {
 }
 
 void RecorderWindow::onControlCommand(const std::string& command) {
-    if (!control_) return;
+    if (!control_) {
+        if (startPending_) earlyCommands_.push_back(command);
+        return;
+    }
     if (command == "pause")
         control_->setExternalPause(true);
     else if (command == "resume")
@@ -346,6 +351,8 @@ void RecorderWindow::showTray(bool paused) {
 
 void RecorderWindow::startRecording() {
     if (control_) return;
+    startPending_ = false;
+    const std::vector<std::string> early = std::exchange(earlyCommands_, {});
     if (!screen_) {
         prompts_.message(screenError_, "Tavlo 错误", Icon::Error);
         return;
@@ -393,6 +400,7 @@ void RecorderWindow::startRecording() {
         frame_.show();
     showTray(false);
     tickTimer_.start(200); // the first tick comes after 200 ms
+    for (const std::string& command : early) onControlCommand(command);
 }
 
 void RecorderWindow::tick() {

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
@@ -66,6 +67,10 @@ private:
     std::unique_ptr<RecorderModel> model_;
     CaptureFrameWindow frame_;
     platform::ControlServer controlServer_;
+    // Commands from other programs that arrive while a "/r:" recording is still starting; they
+    // apply to it once it runs (a script may send "stop" right after starting us).
+    bool startPending_ = false;
+    std::vector<std::string> earlyCommands_;
 
     // A recording in progress.
     std::unique_ptr<platform::PointerSource> pointer_;

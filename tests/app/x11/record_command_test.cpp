@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -24,6 +25,18 @@ struct Session {
         setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
     }
     int tavlo(const std::string& args) const { return display.run(std::string(TAVLO_BINARY) + " " + args); }
+    // The exit status of a started program, which must end within `seconds`; -1 when it did not
+    // (it is then killed, so a hang fails the test instead of stalling the run).
+    static int waitFor(pid_t pid, int seconds = 60) {
+        int status = 0;
+        for (int i = 0; i < seconds * 20; ++i) {
+            if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
     project::Project load(const std::string& path) {
         test::RecordingPrompts ui;
         project::Project p;
@@ -117,9 +130,7 @@ TEST(RecordCommand, ControlStopsARecordingOfAnArea) {
     EXPECT_EQ(answered, 0);
     EXPECT_EQ(s.tavlo("control resume"), 0);
     EXPECT_EQ(s.tavlo("control stop"), 0);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Session::waitFor(pid), 0);
     project::Project p = s.load(out);
     EXPECT_EQ(p.frameWidth, 300);
     EXPECT_EQ(p.frameHeight, 200);
@@ -142,9 +153,7 @@ TEST(RecordCommand, ClassicSwitchesRecordHiddenIntoAFileAndClose) {
         answered = s.tavlo("control save 2>/dev/null");
     }
     EXPECT_EQ(answered, 0);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0); // "/r:" closes the program once saved
+    EXPECT_EQ(Session::waitFor(pid), 0); // "/r:" closes the program once saved
     project::Project p = s.load(out);
     EXPECT_EQ(p.frameWidth, 400 - 6); // the area lies 3 pixels inside the frame at left 50, top 100
     EXPECT_EQ(p.frameHeight, 200 - 6);
@@ -160,15 +169,15 @@ TEST(RecordCommand, ClassicCreateSwitchMakesTheMovieBesideTheRecording) {
               static_cast<char*>(nullptr));
         _exit(127);
     }
+    // The stop goes out as soon as the program answers, likely before its recording has started:
+    // it still ends that recording.
     int answered = -1;
-    for (int i = 0; i < 80 && answered != 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 800 && answered != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
         answered = s.tavlo("control stop 2>/dev/null");
     }
     EXPECT_EQ(answered, 0);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Session::waitFor(pid), 0);
     FILE* f = fopen(s.home.path("with_movie.swf").c_str(), "rb");
     ASSERT_NE(f, nullptr) << "no movie beside the recording";
     char sig[3] = {};
