@@ -162,7 +162,7 @@ private:
     std::unique_ptr<RegionFinder> finder_;
     // Frame effects, transitions, the pointer and the click flash.
     Stage stage() { return Stage{*current().timeline, current().start, &current().placements}; }
-    void buildPointerLayers();
+    void beginRun();
     void closeMovie();
     std::unique_ptr<FrameEffects> effects_;
     std::unique_ptr<Transitions> transitions_;
@@ -272,7 +272,7 @@ void Run::endSegment() {
 
 // Step "准备输出": the pointer layers of every pointer shape, the click flash, and the effects and
 // transitions of the run.
-void Run::buildPointerLayers() {
+void Run::beginRun() {
     effects_ = std::make_unique<FrameEffects>(ctx_, width_, height_, twips_, msPerFrame_, options_.effectColour);
     transitions_ = std::make_unique<Transitions>(ctx_, width_, height_, twips_, options_.background,
                                                  options_.zoomInAtStart, options_.fadeInAtStart,
@@ -597,7 +597,7 @@ BuildResult Run::run() {
     segments_.push_back(std::move(mainSegment));
 
     if (progress_) progress_->step("准备输出");
-    buildPointerLayers();
+    beginRun();
     const int n = project_.frameCount();
     result_.frameStart.assign(std::size_t(n) + 8, 1);
     result_.fadeStart.assign(std::size_t(n) + 8, 0);
