@@ -68,7 +68,8 @@ bool number(const std::string& s, int lo, int hi, int& out) {
 // "1280x720" → 1280, 720.
 bool size(const std::string& s, int& w, int& h) {
     const std::size_t x = s.find('x');
-    return x != std::string::npos && number(s.substr(0, x), 16, 8000, w) && number(s.substr(x + 1), 16, 8000, h);
+    return x != std::string::npos && number(s.substr(0, x), 16, 8000, w) &&
+           number(s.substr(x + 1), 16, 8000, h);
 }
 
 int runPublish(const std::vector<std::string>& args) {
@@ -95,7 +96,8 @@ int runPublish(const std::vector<std::string>& args) {
                 return failPublish("--colours takes 0 (true colour) or 16 to 32768", 2);
             edits.push_back([v](movie::MovieOptions& o) { o.maximumColours = v; });
         } else if (a == "--frame-rate") {
-            if (!hasValue || !number(args[++i], 1, 120, v)) return failPublish("--frame-rate takes 1 to 120", 2);
+            if (!hasValue || !number(args[++i], 1, 120, v))
+                return failPublish("--frame-rate takes 1 to 120", 2);
             edits.push_back([v](movie::MovieOptions& o) { o.frameRate = v; });
         } else if (a == "--size") {
             if (!hasValue || !size(args[++i], w, h))

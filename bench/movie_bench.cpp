@@ -161,7 +161,8 @@ project::PointerShapeTable arrowTable() {
     s.handle = 1;
     s.pixels.assign(64 * 64, platform::kPointerTransparent);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x <= y / 2; ++x) s.pixels[std::size_t(y) * 64 + x] = x == 0 || x == y / 2 ? 0 : 0xFFFFFF;
+        for (int x = 0; x <= y / 2; ++x)
+            s.pixels[std::size_t(y) * 64 + x] = x == 0 || x == y / 2 ? 0 : 0xFFFFFF;
     t.shapes.push_back(s);
     return t;
 }

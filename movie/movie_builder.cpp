@@ -273,7 +273,8 @@ void Run::endSegment() {
 // Step "准备输出": the pointer layers of every pointer shape, the click flash, and the effects and
 // transitions of the run.
 void Run::beginRun() {
-    effects_ = std::make_unique<FrameEffects>(ctx_, width_, height_, twips_, msPerFrame_, options_.effectColour);
+    effects_ =
+        std::make_unique<FrameEffects>(ctx_, width_, height_, twips_, msPerFrame_, options_.effectColour);
     transitions_ = std::make_unique<Transitions>(ctx_, width_, height_, twips_, options_.background,
                                                  options_.zoomInAtStart, options_.fadeInAtStart,
                                                  options_.zoomOutAtEnd, options_.fadeOutAtEnd);
@@ -299,7 +300,8 @@ void Run::beginRun() {
     rules.shadow = options_.pointerShadow;
     rules.halo = options_.pointerHalo;
     rules.showHiddenActivity = options_.showHiddenActivity;
-    pointer_ = std::make_unique<PointerPlacement>(pointerLayers_, rules, twips_, scaleX_, scaleY_, msPerFrame_);
+    pointer_ =
+        std::make_unique<PointerPlacement>(pointerLayers_, rules, twips_, scaleX_, scaleY_, msPerFrame_);
     if (options_.clickFlash)
         clickFlash_ = std::make_unique<ClickFlash>(ctx_, options_.clickFlashSize, options_.clickFlashColour,
                                                    twips_, scaleX_, scaleY_);
@@ -386,7 +388,8 @@ void Run::emitPicture(int index, bool whole) {
         // The picture goes into the output buffer at the content offset (0, 0), resized when the
         // movie has a size of its own.
         const project::PixelBuffer* shown = &picture_;
-        if (picture_.width != width_ || picture_.height != height_) shown = &scaler_.scale(picture_, width_, height_);
+        if (picture_.width != width_ || picture_.height != height_)
+            shown = &scaler_.scale(picture_, width_, height_);
         if (palette_.empty()) {
             std::copy(shown->pixels.begin(), shown->pixels.end(), current_.pixels.begin());
         } else {
@@ -581,7 +584,8 @@ BuildResult Run::run() {
     // Palette mode maps every pixel to the movie palette before it is compared or encoded.
     if (options_.maximumColours > 0) {
         std::vector<std::uint32_t> histogram = project_.colourHistogram;
-        const auto used = std::count_if(histogram.begin(), histogram.end(), [](std::uint32_t c) { return c; });
+        const auto used =
+            std::count_if(histogram.begin(), histogram.end(), [](std::uint32_t c) { return c; });
         if (used < options_.maximumColours && hasCarriedEdits(project_))
             sampleRenderedColours(project_, source_, histogram, progress_.get());
         palette_.build(histogram, options_.maximumColours, &prompts_);
@@ -675,7 +679,8 @@ BuildResult Run::run() {
             effects_->drawOpening(st, f, first);
             pointer_->emitFrame(st, f, first);
             if (clickFlash_ && f.clickDown)
-                if (auto at = clickPosition(f, project_.pointerShapes)) clickFlash_->place(st, at->x, at->y, first);
+                if (auto at = clickPosition(f, project_.pointerShapes))
+                    clickFlash_->place(st, at->x, at->y, first);
         }
 
         // 11. A stop frame halts the movie one frame after its picture appears.

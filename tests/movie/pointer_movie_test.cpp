@@ -85,7 +85,7 @@ bool contains(const std::vector<std::pair<int, int>>& v, std::pair<int, int> p) 
 }
 
 TEST_F(PointerMovieTest, ThePointerAndItsShadowShowAtTheRecordedPositionsAndMoveInShortFrames) {
-    add(100, 10, 8);                   // 1 s: too long to move in
+    add(100, 10, 8);                         // 1 s: too long to move in
     project::Frame& moving = add(20, 20, 8); // 200 ms over 4 SWF frames
     moving.pointerEndX = 10;
     moving.pointerEndY = 8;
@@ -150,7 +150,8 @@ TEST_F(PointerMovieTest, APressFlashesAtTheHotSpot) {
     EXPECT_EQ(flashes, (std::vector<std::pair<int, int>>{{11 * 20, 10 * 20}, {31 * 20, 10 * 20}}));
     // The second press takes the first flash away before it starts its own.
     int removed = 0;
-    for (const auto& r : test::tagsOf<swf::RemoveObject>(f.tags)) removed += flashDepth && r.depth == *flashDepth;
+    for (const auto& r : test::tagsOf<swf::RemoveObject>(f.tags))
+        removed += flashDepth && r.depth == *flashDepth;
     EXPECT_EQ(removed, 1);
     const auto sprites = test::tagsOf<swf::DefineSprite>(f.tags);
     ASSERT_FALSE(sprites.empty());

@@ -1,6 +1,7 @@
 #include "tests/swf/swf_test_util.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <fstream>
@@ -28,6 +29,37 @@ int runCommand(const std::string& command, std::string* output) {
     int status = pclose(p);
     if (output) *output = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<uint8_t> rgbPixels(const std::string& picture) {
+    const std::string raw = picture + ".rgb";
+    EXPECT_EQ(
+        runCommand("ffmpeg -loglevel error -y -i '" + picture + "' -f rawvideo -pix_fmt rgb24 '" + raw + "'"),
+        0)
+        << picture;
+    return fileBytes(raw);
+}
+
+std::vector<uint8_t> ruffleShot(const std::string& swf, int width, int height, int waitMs,
+                                const std::string& png) {
+    using nlohmann::json;
+    const json job = {{"swf", swf},
+                      {"width", width},
+                      {"height", height},
+                      {"steps", json::array({{{"wait", waitMs}}, {{"screenshot", png}}})}};
+    const std::string jobPath = png + ".json";
+    std::ofstream(jobPath) << job.dump();
+    std::string out;
+    EXPECT_EQ(runCommand("node '" + sourcePath("tests/e2e/play.mjs") + "' '" + jobPath + "'", &out), 0)
+        << out;
+    const json result = json::parse(out, nullptr, false);
+    EXPECT_FALSE(result.is_discarded()) << out;
+    if (!result.is_discarded()) {
+        EXPECT_TRUE(result["errors"].empty()) << result["errors"].dump();
+    }
+    std::vector<uint8_t> rgb = rgbPixels(png);
+    EXPECT_EQ(rgb.size(), std::size_t(width) * height * 3) << png;
+    return rgb;
 }
 
 std::string yaswfpProblems(const std::string& path) {

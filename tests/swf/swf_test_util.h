@@ -25,6 +25,12 @@ template <class T> std::vector<T> tagsOf(const std::vector<swf::Tag>& tags) {
     return out;
 }
 std::string sourcePath(const std::string& relative);
+// A picture file's pixels as rgb24 bytes, decoded by ffmpeg (empty when it cannot).
+std::vector<uint8_t> rgbPixels(const std::string& picture);
+// Ruffle's picture of `swf` on a width x height stage `waitMs` after it has loaded, kept as `png`
+// and returned as rgb24 bytes; errors of the player fail the test.
+std::vector<uint8_t> ruffleShot(const std::string& swf, int width, int height, int waitMs,
+                                const std::string& png);
 // Output of a shell command (stdout), and its exit status.
 int runCommand(const std::string& command, std::string* output = nullptr);
 

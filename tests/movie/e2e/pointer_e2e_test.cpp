@@ -11,10 +11,8 @@
 #include "tests/swf/swf_test_util.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sys/stat.h>
 #include <thread>
@@ -22,7 +20,6 @@
 namespace tavlo::movie {
 namespace {
 
-using nlohmann::json;
 constexpr int kW = 800, kH = 600;
 
 struct Rgb {
@@ -42,27 +39,11 @@ protected:
         mkdir(run.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
     }
-    std::vector<uint8_t> toRgb(const std::string& png) {
-        const std::string raw = png + ".rgb";
-        EXPECT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + png + "' -f rawvideo -pix_fmt rgb24 '" +
-                                   raw + "'"),
-                  0);
-        return test::fileBytes(raw);
-    }
     std::vector<uint8_t> shoot(const std::string& swf, int waitMs, const std::string& name) {
         const std::string png = home.path(name + ".png");
-        json job = {{"swf", swf},
-                    {"width", kW},
-                    {"height", kH},
-                    {"steps", json::array({{{"wait", waitMs}}, {{"screenshot", png}}})}};
-        const std::string jobPath = home.path(name + ".json");
-        std::ofstream(jobPath) << job.dump();
-        std::string out;
-        EXPECT_EQ(
-            test::runCommand("node '" + test::sourcePath("tests/e2e/play.mjs") + "' '" + jobPath + "'", &out), 0)
-            << out;
+        std::vector<uint8_t> rgb = test::ruffleShot(swf, kW, kH, waitMs, png);
         if (const char* keep = std::getenv("TAVLO_KEEP_SHOTS")) test::runCommand("cp '" + png + "' " + keep);
-        return toRgb(png);
+        return rgb;
     }
     // What `tavlo frame` paints for a frame (1-based): the recorded picture without any pointer.
     std::vector<uint8_t> painted(int number) {
@@ -70,7 +51,7 @@ protected:
         EXPECT_EQ(test::runCommand(std::string(TAVLO_BINARY) + " frame " + recording + " " +
                                    std::to_string(number) + " -o " + png),
                   0);
-        return toRgb(png);
+        return test::rgbPixels(png);
     }
     // Frames play for their recorded times, but frame `stop`, where the movie halts.
     void stopAt(int stop) {
@@ -108,7 +89,8 @@ TEST_F(PointerE2e, ThePointerItsShadowAFadeAndAClickFlashPlayInRuffle) {
         display.run("xsetroot -solid '#c8d0d8'");
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         for (int i = 0; i < 8; ++i) {
-            display.run("xdotool mousemove " + std::to_string(150 + i * 60) + " " + std::to_string(120 + i * 40));
+            display.run("xdotool mousemove " + std::to_string(150 + i * 60) + " " +
+                        std::to_string(120 + i * 40));
             std::this_thread::sleep_for(std::chrono::milliseconds(180));
         }
         display.run("xdotool click 1");
@@ -117,7 +99,8 @@ TEST_F(PointerE2e, ThePointerItsShadowAFadeAndAClickFlashPlayInRuffle) {
                     ">/dev/null 2>&1 &");
         std::this_thread::sleep_for(std::chrono::milliseconds(900));
     });
-    ASSERT_EQ(display.run(std::string(TAVLO_BINARY) + " record -o " + recording + " --seconds 3 --rate 5"), 0);
+    ASSERT_EQ(display.run(std::string(TAVLO_BINARY) + " record -o " + recording + " --seconds 3 --rate 5"),
+              0);
     user.join();
     project::LoadOptions lo;
     lo.readOnly = true;
@@ -134,8 +117,8 @@ TEST_F(PointerE2e, ThePointerItsShadowAFadeAndAClickFlashPlayInRuffle) {
     {
         auto layers = [&](const std::string& switches) {
             const std::string swf = home.path("cli.swf");
-            EXPECT_EQ(test::runCommand(std::string(TAVLO_BINARY) + " publish " + recording + " -o " + swf + " " +
-                                       switches + " >/dev/null"),
+            EXPECT_EQ(test::runCommand(std::string(TAVLO_BINARY) + " publish " + recording + " -o " + swf +
+                                       " " + switches + " >/dev/null"),
                       0)
                 << switches;
             std::map<int, int> bySize; // width of the 32-bit bitmaps with alpha -> how many

@@ -13,7 +13,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <fstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -69,29 +68,7 @@ protected:
 
     // Ruffle's picture of `swf` after `waitMs`, as rgb24 bytes (stage pixels).
     std::vector<uint8_t> shoot(const std::string& swf, int waitMs, const std::string& name) {
-        const std::string png = home.path(name + ".png"), raw = home.path(name + ".rgb");
-        json job = {{"swf", swf},
-                    {"width", kWidth},
-                    {"height", kHeight},
-                    {"steps", json::array({{{"wait", waitMs}}, {{"screenshot", png}}})}};
-        const std::string jobPath = home.path(name + ".json");
-        std::ofstream(jobPath) << job.dump();
-        std::string out;
-        EXPECT_EQ(
-            test::runCommand("node '" + test::sourcePath("tests/e2e/play.mjs") + "' '" + jobPath + "'", &out),
-            0)
-            << out;
-        json result = json::parse(out, nullptr, false);
-        EXPECT_FALSE(result.is_discarded()) << out;
-        if (!result.is_discarded()) {
-            EXPECT_TRUE(result["errors"].empty()) << result["errors"].dump();
-        }
-        EXPECT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + png + "' -f rawvideo -pix_fmt rgb24 '" +
-                                   raw + "'"),
-                  0);
-        std::vector<uint8_t> rgb = test::fileBytes(raw);
-        EXPECT_EQ(rgb.size(), std::size_t(kWidth) * kHeight * 3);
-        return rgb;
+        return test::ruffleShot(swf, kWidth, kHeight, waitMs, home.path(name + ".png"));
     }
 };
 
@@ -176,14 +153,10 @@ TEST_P(PublishE2e, RufflePlaysTheRecordedFramesAndStopsAtAStopFrame) {
 
         // What `tavlo frame` paints for that frame, read back by ffmpeg.
         const std::string png = home.path("frame" + std::to_string(number) + ".png");
-        const std::string raw = home.path("frame" + std::to_string(number) + ".rgb");
         ASSERT_EQ(test::runCommand(std::string(TAVLO_BINARY) + " frame " + recording + " " +
                                    std::to_string(number) + " -o " + png),
                   0);
-        ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + png + "' -f rawvideo -pix_fmt rgb24 '" +
-                                   raw + "'"),
-                  0);
-        const std::vector<uint8_t> painted = test::fileBytes(raw);
+        const std::vector<uint8_t> painted = test::rgbPixels(png);
         ASSERT_EQ(painted.size(), std::size_t(kWidth) * kHeight * 3);
         project::PixelBuffer expected(kWidth, kHeight);
         for (std::size_t k = 0; k < expected.pixels.size(); ++k)

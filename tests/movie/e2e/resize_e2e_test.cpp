@@ -8,14 +8,9 @@
 #include "tests/swf/swf_test_util.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
-#include <fstream>
 
 namespace tavlo::movie {
 namespace {
-
-using nlohmann::json;
 
 // A window with lines of "text" on a grey desktop.
 class Desktop : public FrameSource {
@@ -45,20 +40,8 @@ TEST(ResizeE2e, RufflePlaysTheResizedPictures) {
     ASSERT_EQ(r.outcome, BuildResult::Outcome::Written) << r.error;
     EXPECT_EQ(test::yaswfpProblems(r.files.movie), "");
 
-    const std::string png = home.path("shot.png"), raw = home.path("shot.rgb");
-    json job = {{"swf", r.files.movie},
-                {"width", 400},
-                {"height", 300},
-                {"steps", json::array({{{"wait", 1000}}, {{"screenshot", png}}})}};
-    std::ofstream(home.path("job.json")) << job.dump();
-    std::string out;
-    ASSERT_EQ(test::runCommand("node '" + test::sourcePath("tests/e2e/play.mjs") + "' '" + home.path("job.json") + "'",
-                               &out),
-              0)
-        << out;
-    ASSERT_EQ(test::runCommand("ffmpeg -loglevel error -y -i '" + png + "' -f rawvideo -pix_fmt rgb24 '" + raw + "'"),
-              0);
-    const std::vector<std::uint8_t> rgb = test::fileBytes(raw);
+    const std::vector<std::uint8_t> rgb =
+        test::ruffleShot(r.files.movie, 400, 300, 1000, home.path("shot.png"));
     ASSERT_EQ(rgb.size(), 400u * 300 * 3);
 
     project::PixelBuffer picture;
